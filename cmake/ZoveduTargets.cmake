@@ -1,0 +1,38 @@
+# One static library per subsystem folder; sources are picked up by glob so that
+# adding a file needs no edit here.
+function(zovedu_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  set(globs *.cpp *.h)
+  foreach(d IN LISTS ARG_DIRS)
+    list(APPEND globs ${d}/*.cpp ${d}/*.h)
+  endforeach()
+  file(GLOB srcs CONFIGURE_DEPENDS ${globs})
+  list(FILTER srcs INCLUDE REGEX "\\.(cpp|h)$")
+  set(impl ${srcs})
+  list(FILTER impl INCLUDE REGEX "\\.cpp$")
+  if(impl)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    # A subsystem without code yet still offers its include path and deps.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One test program per test folder, each test registered with CTest.
+function(zovedu_tests name)
+  cmake_parse_arguments(ARG "QT" "" "DEPS;LABELS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS *.cpp *.h)
+  add_executable(${name} ${srcs})
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE zovedu_qt_test_main)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock zovedu_test_support ${ARG_DEPS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,92 @@
+// What a platform must provide to the audio library: output and capture
+// devices, the inputs of the open capture device and a capture stream that
+// hands raw interleaved frames to the library on the backend's own thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/zaudio.h"
+
+namespace zaudio {
+
+enum class SampleType { U8, S16, F32 };
+
+inline int BytesPerSample(SampleType t) {
+  return t == SampleType::U8 ? 1 : t == SampleType::S16 ? 2 : 4;
+}
+
+struct CaptureFormat {
+  DWORD rate = 44100;
+  DWORD channels = 2;
+  SampleType type = SampleType::S16;
+  int frameBytes() const { return static_cast<int>(channels) * BytesPerSample(type); }
+};
+
+struct BackendDevice {
+  std::string name;
+  std::string id;   // backend identifier (a source or sink name)
+  DWORD flags = 0;  // DEVICE_DEFAULT, DEVICE_LOOPBACK; DEVICE_ENABLED is added by the library
+};
+
+struct BackendInput {
+  std::string name;
+  DWORD type = INPUT_TYPE_UNDEF;
+  bool on = false;
+  float volume = 1.0f;  // 0..1
+};
+
+struct OutputInfo {
+  DWORD rate = 0;
+  DWORD speakers = 0;
+};
+
+// A running capture. Deliveries stop for good after stop() returns or after the
+// sink returned false.
+class CaptureStream {
+ public:
+  virtual ~CaptureStream() = default;
+  virtual bool resume() = 0;
+  virtual bool pause() = 0;
+  virtual void stop() = 0;
+};
+
+// Gets each captured block (whole frames); false ends the capture.
+using CaptureSink = std::function<bool(const void* data, size_t bytes)>;
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Output side. Errors are the library's error codes (OK on success).
+  virtual int initOutput(int device) = 0;  // -1 = default output
+  virtual void freeOutput() = 0;
+  virtual std::vector<BackendDevice> outputDevices() = 0;
+  virtual bool outputInfo(OutputInfo& info) = 0;
+  virtual bool setOutputVolume(float volume) = 0;
+  virtual float outputVolume() = 0;  // < 0 on failure
+
+  // Capture side. includeLoopback adds loopback devices to the list.
+  virtual std::vector<BackendDevice> captureDevices(bool includeLoopback) = 0;
+  virtual int openCapture(int device, bool includeLoopback) = 0;  // -1 = default source
+  virtual void closeCapture() = 0;
+  virtual DWORD captureRate() = 0;  // current rate of the open device, 0 if none
+  virtual std::vector<BackendInput> inputs() = 0;  // of the open device
+  // on: +1 switch on, -1 switch off, 0 leave; volume < 0 leaves the level.
+  virtual bool setInput(int input, int on, float volume) = 0;
+  virtual std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
+                                                      CaptureSink sink, int& error) = 0;
+};
+
+// The backend the library uses from the next Init/RecordInit on. Without a call
+// the library uses PulseAudio, or the virtual backend when the environment
+// variable ZOVEDU_AUDIO_BACKEND is "virtual".
+void UseBackend(std::shared_ptr<Backend> backend);
+std::shared_ptr<Backend> CurrentBackend();
+
+// Test hook: pretend the library has another version (0 restores the real one).
+void OverrideVersionsForTesting(DWORD version, DWORD fxVersion);
+
+}  // namespace zaudio

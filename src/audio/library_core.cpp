@@ -1,0 +1,226 @@
+// Core operations: versions, options, the output side and channel control.
+#include <cmath>
+
+#include "audio/error_state.h"
+#include "audio/library_state.h"
+#include "audio/zaudio.h"
+
+namespace zaudio {
+
+using detail::Fail;
+using detail::SetError;
+using detail::State;
+
+DWORD GetVersion() {
+  const DWORD v = State().versionOverride;
+  return v ? v : VERSION;
+}
+
+DWORD FX_GetVersion() {
+  const DWORD v = State().fxVersionOverride;
+  return v ? v : FX_VERSION;
+}
+
+bool SetConfig(DWORD option, DWORD value) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (option != CONFIG_REC_LOOPBACK) return Fail(ERROR_ILLTYPE, false);
+  s.loopbackListed = value != 0;
+  s.captureList.clear();
+  SetError(OK);
+  return true;
+}
+
+DWORD GetConfig(DWORD option) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (option != CONFIG_REC_LOOPBACK) return Fail(ERROR_ILLTYPE, DWORD(0xFFFFFFFF));
+  SetError(OK);
+  return s.loopbackListed ? 1 : 0;
+}
+
+bool Init(int device, DWORD freq, DWORD) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (s.outputReady) return Fail(ERROR_ALREADY, false);
+  if (freq == 0 || freq > 384000) return Fail(ERROR_FREQ, false);
+  const int err = detail::BackendLocked().initOutput(device);
+  if (err != OK) return Fail(err, false);
+  s.outputReady = true;
+  s.outputDevice = device;
+  SetError(OK);
+  return true;
+}
+
+bool RecordFree();
+
+bool Free() {
+  RecordFree();
+  auto& s = State();
+  for (auto& ch : s.handles.takeAll()) ch->stop();
+  std::lock_guard lock(s.mutex);
+  if (!s.outputReady) return Fail(ERROR_INIT, false);
+  detail::BackendLocked().freeOutput();
+  s.outputReady = false;
+  SetError(OK);
+  return true;
+}
+
+bool GetInfo(Info* info) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (!s.outputReady) return Fail(ERROR_INIT, false);
+  OutputInfo oi;
+  if (!detail::BackendLocked().outputInfo(oi)) return Fail(ERROR_DEVICE, false);
+  info->freq = oi.rate;
+  info->speakers = oi.speakers;
+  SetError(OK);
+  return true;
+}
+
+DWORD GetDevice() {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (!s.outputReady) return Fail(ERROR_INIT, DWORD(0xFFFFFFFF));
+  SetError(OK);
+  return static_cast<DWORD>(s.outputDevice);
+}
+
+bool GetDeviceInfo(DWORD device, DeviceInfo* info) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  const auto devices = detail::BackendLocked().outputDevices();
+  if (device >= devices.size()) return Fail(ERROR_DEVICE, false);
+  info->name = devices[device].name;
+  info->driver = devices[device].id;
+  info->flags = devices[device].flags | DEVICE_ENABLED;
+  SetError(OK);
+  return true;
+}
+
+bool SetVolume(float volume) {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (!s.outputReady) return Fail(ERROR_INIT, false);
+  if (!std::isfinite(volume) || volume < 0 || volume > 1) return Fail(ERROR_ILLPARAM, false);
+  if (!detail::BackendLocked().setOutputVolume(volume)) return Fail(ERROR_UNKNOWN, false);
+  SetError(OK);
+  return true;
+}
+
+float GetVolume() {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  if (!s.outputReady) return Fail(ERROR_INIT, -1.0f);
+  const float v = detail::BackendLocked().outputVolume();
+  if (v < 0) return Fail(ERROR_UNKNOWN, -1.0f);
+  SetError(OK);
+  return v;
+}
+
+// Channels.
+
+namespace {
+std::shared_ptr<Channel> Find(DWORD handle) {
+  auto ch = State().handles.channel(handle);
+  if (!ch) SetError(ERROR_HANDLE);
+  return ch;
+}
+}  // namespace
+
+bool ChannelPlay(DWORD handle, bool) {
+  auto ch = Find(handle);
+  if (!ch) return false;
+  if (!ch->play()) return Fail(ERROR_START, false);
+  SetError(OK);
+  return true;
+}
+
+bool ChannelPause(DWORD handle) {
+  auto ch = Find(handle);
+  if (!ch) return false;
+  if (ch->activity() == ACTIVE_PAUSED) return Fail(ERROR_ALREADY, false);
+  if (!ch->pause()) return Fail(ERROR_NOPLAY, false);
+  SetError(OK);
+  return true;
+}
+
+// Stopping a recording also frees it: its handle is gone afterwards.
+bool ChannelStop(DWORD handle) {
+  auto ch = State().handles.takeChannel(handle);
+  if (!ch) return Fail(ERROR_HANDLE, false);
+  ch->stop();
+  SetError(OK);
+  return true;
+}
+
+DWORD ChannelIsActive(DWORD handle) {
+  auto ch = Find(handle);
+  if (!ch) return ACTIVE_STOPPED;
+  SetError(OK);
+  return ch->activity();
+}
+
+DWORD ChannelGetLevel(DWORD handle) {
+  auto ch = Find(handle);
+  if (!ch) return 0xFFFFFFFF;
+  switch (ch->activity()) {
+    case ACTIVE_PLAYING:
+      SetError(OK);
+      return ch->level();
+    case ACTIVE_PAUSED:
+      SetError(OK);
+      return 0;
+    default:
+      return Fail(ERROR_NOPLAY, DWORD(0xFFFFFFFF));
+  }
+}
+
+HFX ChannelSetFX(DWORD handle, DWORD type, int priority) {
+  auto ch = Find(handle);
+  if (!ch) return 0;
+  auto effect = CreateEffect(type);
+  if (!effect) return Fail(ERROR_ILLTYPE, HFX(0));
+  const HFX fx = State().handles.newHandle();
+  State().handles.addEffect(fx, handle);
+  ch->addEffect(fx, priority, std::move(effect));
+  SetError(OK);
+  return fx;
+}
+
+bool ChannelRemoveFX(DWORD handle, HFX fx) {
+  auto ch = Find(handle);
+  if (!ch) return false;
+  if (State().handles.effectOwner(fx) != handle || !ch->removeEffect(fx))
+    return Fail(ERROR_HANDLE, false);
+  State().handles.forgetEffect(fx);
+  SetError(OK);
+  return true;
+}
+
+namespace {
+std::shared_ptr<Channel> OwnerOf(HFX fx) {
+  const DWORD owner = State().handles.effectOwner(fx);
+  auto ch = owner ? State().handles.channel(owner) : nullptr;
+  if (!ch) SetError(ERROR_HANDLE);
+  return ch;
+}
+}  // namespace
+
+bool FXGetParameters(HFX fx, void* params) {
+  auto ch = OwnerOf(fx);
+  if (!ch) return false;
+  if (!params || !ch->getEffectParameters(fx, params)) return Fail(ERROR_ILLPARAM, false);
+  SetError(OK);
+  return true;
+}
+
+bool FXSetParameters(HFX fx, const void* params) {
+  auto ch = OwnerOf(fx);
+  if (!ch) return false;
+  if (!params || !ch->setEffectParameters(fx, params)) return Fail(ERROR_ILLPARAM, false);
+  SetError(OK);
+  return true;
+}
+
+}  // namespace zaudio

@@ -1,0 +1,83 @@
+#include "audio/library_state.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if __has_include("audio/pulse/pulse_backend.h")
+#include "audio/pulse/pulse_backend.h"
+#define ZOVEDU_HAVE_PULSE 1
+#endif
+#include "audio/virtual/virtual_backend.h"
+
+namespace zaudio {
+namespace detail {
+
+LibraryState& State() {
+  static LibraryState state;
+  return state;
+}
+
+namespace {
+// The virtual backend the program uses without an audio server: a loopback
+// device and a microphone in real time.
+std::shared_ptr<Backend> DemoVirtualBackend() {
+  auto v = std::make_shared<VirtualBackend>(VirtualBackend::Pacing::RealTime);
+  v->addOutputDevice("Virtual Output", true, 48000, 2);
+  VirtualDevice loop;
+  loop.name = "Monitor of Virtual Output";
+  loop.flags = DEVICE_LOOPBACK;
+  loop.rate = 48000;
+  v->addCaptureDevice(loop);
+  VirtualDevice mic;
+  mic.name = "Virtual Microphone";
+  mic.flags = DEVICE_DEFAULT;
+  mic.inputs = {VirtualInput{"Microphone", INPUT_TYPE_MIC, true, 0.8f},
+                VirtualInput{"Line In", INPUT_TYPE_LINE, false, 0.5f}};
+  mic.signal.frequency[0] = mic.signal.frequency[1] = 440.0;
+  mic.signal.amplitude[0] = mic.signal.amplitude[1] = 0.3;
+  v->addCaptureDevice(mic);
+  return v;
+}
+}  // namespace
+
+Backend& BackendLocked() {
+  auto& s = State();
+  if (!s.backend) {
+    const char* which = std::getenv("ZOVEDU_AUDIO_BACKEND");
+    if (which && std::strcmp(which, "virtual") == 0)
+      s.backend = DemoVirtualBackend();
+    else
+#ifdef ZOVEDU_HAVE_PULSE
+      s.backend = std::make_shared<PulseBackend>();
+#else
+      s.backend = DemoVirtualBackend();
+#endif
+  }
+  return *s.backend;
+}
+
+}  // namespace detail
+
+void UseBackend(std::shared_ptr<Backend> backend) {
+  auto& s = detail::State();
+  for (auto& ch : s.handles.takeAll()) ch->stop();
+  std::lock_guard lock(s.mutex);
+  s.backend = std::move(backend);
+  s.outputReady = false;
+  s.captureReady = false;
+  s.captureList.clear();
+}
+
+std::shared_ptr<Backend> CurrentBackend() {
+  auto& s = detail::State();
+  std::lock_guard lock(s.mutex);
+  detail::BackendLocked();
+  return s.backend;
+}
+
+void OverrideVersionsForTesting(DWORD version, DWORD fxVersion) {
+  detail::State().versionOverride = version;
+  detail::State().fxVersionOverride = fxVersion;
+}
+
+}  // namespace zaudio

@@ -1,0 +1,69 @@
+#include "audio/record_channel.h"
+
+#include <cstring>
+
+namespace zaudio {
+
+RecordChannel::RecordChannel(DWORD handle, CaptureFormat format, RECORDPROC proc)
+    : Channel(handle, format), proc_(std::move(proc)) {}
+
+RecordChannel::~RecordChannel() { stop(); }
+
+int RecordChannel::start(Backend& backend, bool paused) {
+  activity_ = paused ? ACTIVE_PAUSED : ACTIVE_PLAYING;
+  std::weak_ptr<RecordChannel> weak = shared_from_this();
+  int error = OK;
+  auto stream = backend.startCapture(format(), paused,
+                                     [weak](const void* data, size_t bytes) {
+                                       auto self = weak.lock();
+                                       return self && self->deliver(data, bytes);
+                                     },
+                                     error);
+  if (!stream) {
+    activity_ = ACTIVE_STOPPED;
+    return error == OK ? ERROR_START : error;
+  }
+  std::lock_guard lock(streamMutex_);
+  stream_ = std::move(stream);
+  return OK;
+}
+
+bool RecordChannel::deliver(const void* data, size_t bytes) {
+  if (activity_.load() != ACTIVE_PLAYING) return activity_.load() == ACTIVE_PAUSED;
+  const size_t frameBytes = static_cast<size_t>(format().frameBytes());
+  const size_t frames = bytes / frameBytes;
+  if (frames == 0) return true;
+  block_.resize(frames * frameBytes);
+  std::memcpy(block_.data(), data, block_.size());
+  processBlock(block_.data(), frames);
+  const bool more = proc_ ? proc_(handle(), block_.data(), static_cast<DWORD>(block_.size())) : true;
+  if (!more) activity_ = ACTIVE_STOPPED;
+  return more;
+}
+
+bool RecordChannel::play() {
+  std::lock_guard lock(streamMutex_);
+  if (!stream_ || activity_.load() == ACTIVE_STOPPED) return false;
+  if (!stream_->resume()) return false;
+  activity_ = ACTIVE_PLAYING;
+  return true;
+}
+
+bool RecordChannel::pause() {
+  std::lock_guard lock(streamMutex_);
+  if (!stream_ || activity_.load() != ACTIVE_PLAYING) return false;
+  activity_ = ACTIVE_PAUSED;
+  return stream_->pause();
+}
+
+void RecordChannel::stop() {
+  std::unique_ptr<CaptureStream> stream;
+  {
+    std::lock_guard lock(streamMutex_);
+    stream = std::move(stream_);
+  }
+  activity_ = ACTIVE_STOPPED;
+  if (stream) stream->stop();
+}
+
+}  // namespace zaudio

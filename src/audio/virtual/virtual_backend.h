@@ -1,0 +1,115 @@
+// A deterministic backend for tests and for running without an audio server:
+// devices and inputs are declared by the caller, capture is fed from a sine
+// generator or from given samples, and blocks are delivered either when the
+// caller pumps them (on the caller's thread) or by a paced thread in real time.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "audio/backend.h"
+
+namespace zaudio {
+
+struct VirtualSignal {
+  // Sine per channel (the right channel uses index 1; mono captures use the left).
+  double frequency[2] = {1000.0, 1000.0};
+  double amplitude[2] = {0.5, 0.5};  // 0..1 of full scale
+  // When not empty, these interleaved stereo float frames are delivered
+  // instead of the sine, then silence.
+  std::vector<float> samples;
+};
+
+struct VirtualInput {
+  std::string name;
+  DWORD type = INPUT_TYPE_UNDEF;
+  bool on = false;
+  float volume = 1.0f;
+};
+
+struct VirtualDevice {
+  std::string name;
+  DWORD flags = 0;  // DEVICE_DEFAULT, DEVICE_LOOPBACK
+  DWORD rate = 44100;
+  std::vector<VirtualInput> inputs{VirtualInput{"Master", INPUT_TYPE_UNDEF, true, 1.0f}};
+  bool failOpen = false;
+  VirtualSignal signal;
+};
+
+class VirtualBackend final : public Backend {
+ public:
+  enum class Pacing { Manual, RealTime };
+
+  explicit VirtualBackend(Pacing pacing = Pacing::Manual);
+  ~VirtualBackend() override;
+
+  // Set-up, before or between uses.
+  void addCaptureDevice(VirtualDevice device);
+  void addOutputDevice(std::string name, bool isDefault, DWORD rate = 48000, DWORD speakers = 2);
+  void setFailOutputInit(bool fail) { failOutput_ = fail; }
+  void setSignal(int device, VirtualSignal signal);
+
+  // Delivers `frames` frames to every running capture, in blocks of at most
+  // blockFrames, on the calling thread. Returns the frames delivered per capture.
+  size_t pump(size_t frames, size_t blockFrames = 441);
+
+  // Inspection.
+  std::vector<VirtualDevice> captureDeviceState() const;
+  int openDevice() const;  // -1 when none
+  int runningCaptures() const;
+
+  // Backend.
+  int initOutput(int device) override;
+  void freeOutput() override;
+  std::vector<BackendDevice> outputDevices() override;
+  bool outputInfo(OutputInfo& info) override;
+  bool setOutputVolume(float volume) override;
+  float outputVolume() override;
+  std::vector<BackendDevice> captureDevices(bool includeLoopback) override;
+  int openCapture(int device, bool includeLoopback) override;
+  void closeCapture() override;
+  DWORD captureRate() override;
+  std::vector<BackendInput> inputs() override;
+  bool setInput(int input, int on, float volume) override;
+  std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
+                                              CaptureSink sink, int& error) override;
+
+  struct StreamState;
+
+ private:
+  class Stream;
+  friend class Stream;
+  std::vector<int> visibleIndexes(bool includeLoopback) const;  // caller holds mutex_
+  std::vector<std::shared_ptr<StreamState>> liveStreams() const;
+  void deliver(StreamState& s, size_t frames, size_t blockFrames);
+  void stopStream(const std::shared_ptr<StreamState>& s);
+  void pacer();
+
+  struct Output {
+    std::string name;
+    bool isDefault;
+    DWORD rate, speakers;
+  };
+
+  mutable std::mutex mutex_;
+  std::vector<VirtualDevice> devices_;
+  std::vector<Output> outputs_;
+  bool failOutput_ = false;
+  int output_ = -2;  // -2 not initialised
+  float volume_ = 1.0f;
+  int open_ = -1;
+  std::vector<std::shared_ptr<StreamState>> streams_;
+  // One delivery at a time; stopping waits for a running one, except on the
+  // delivering thread itself (a sink may stop its own stream).
+  std::recursive_mutex deliverMutex_;
+
+  Pacing pacing_;
+  std::thread pacerThread_;
+  std::atomic<bool> quit_{false};
+};
+
+}  // namespace zaudio
