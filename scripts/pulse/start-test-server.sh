@@ -61,6 +61,16 @@ until pactl info >/dev/null 2>&1; do
   sleep 0.1
 done
 
+# A null sink renders in blocks of up to two seconds unless a client asks for
+# less, and a monitor's listeners do not count; so a capture from an unused
+# sink's monitor would wait that long for its first data. A silent
+# low-latency stream into every sink makes them render in small blocks, as
+# sound cards do. The streams end with the server.
+for sink in $(pactl list short sinks | cut -f2); do
+  setsid pacat --playback --raw --latency-msec=10 --device="$sink" \
+    --client-name=zovedu-keepalive --stream-name=silence </dev/zero >/dev/null 2>&1 &
+done
+
 echo "export PULSE_SERVER=unix:$socket"
 echo "export ZOVEDU_PULSE_PID=$pid"
 echo "export ZOVEDU_PULSE_DIR=$dir"

@@ -78,7 +78,8 @@ TEST(OutputNaming, ExtensionsByFormatAndFileType) {
   const char* plain[] = {".wav", ".mp3", ".wma", ".ogg", ".ape", ".flac",
                          ".tta", ".wv",  nullptr, nullptr, ".spx"};
   for (int format = 0; format <= 10; ++format) {
-    if (plain[format]) EXPECT_EQ(OutputExtension(format, 2, 2), plain[format]) << format;
+    if (!plain[format]) continue;
+    EXPECT_EQ(OutputExtension(format, 2, 2), plain[format]) << format;
   }
 
   EXPECT_EQ(OutputExtension(8, 0, 2), ".aac");
@@ -139,6 +140,7 @@ TEST_F(OutputFoldersTest, FolderWithoutTrailingSeparatorStillHoldsTheFile) {
 
 TEST_F(OutputFoldersTest, FolderThatCannotBeCreatedIsReported) {
   MakeFile("afile");
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("out"));
   MakeFile("out/2024");  // a file where the date folder should go
   struct Case {
     QString folder;

@@ -11,6 +11,7 @@ std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 // Collects the entries of a list answer; eol < 0 marks a failed query.
 template <typename Entry>
 struct Collector {
+  explicit Collector(PulseConnection* c) : connection(c) {}
   PulseConnection* connection;
   std::vector<Entry> entries;
   bool failed = false;
@@ -62,6 +63,7 @@ std::optional<Entry> Single(std::optional<std::vector<Entry>> list) {
 }
 
 struct Outcome {
+  explicit Outcome(PulseConnection* c) : connection(c) {}
   PulseConnection* connection;
   bool success = false;
 };
@@ -85,7 +87,7 @@ std::optional<ServerDefaults> QueryDefaults(PulseConnection& c) {
   struct Answer {
     PulseConnection* connection;
     ServerDefaults defaults;
-  } answer{&c, {}};
+  } answer{&c, ServerDefaults{}};
   pa_operation* op = pa_context_get_server_info(
       c.context(),
       [](pa_context*, const pa_server_info* i, void* userdata) {

@@ -1,0 +1,140 @@
+// The main window's lifecycle: creation, first showing, closing, destruction.
+#include "app/tfrmmain.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QFileInfo>
+#include <QShowEvent>
+
+#include "app/image_list.h"
+#include "dialogs/tfrmoption.h"
+#include "services/app_error.h"
+#include "services/message_service.h"
+#include "services/paths.h"
+#include "services/platform_info.h"
+
+Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
+  BuildControls();
+  BuildMenus();
+  ConnectEvents();
+  FormCreate();
+}
+
+Tfrmmain::~Tfrmmain() { FormDestroy(); }
+
+void Tfrmmain::FormCreate() {
+  // The task list's small icons come from the list icons.
+  FScheduledRun = false;
+  setFixedSize(530, 306);
+  FSampleRate = 44100;
+  FBitsPerSample = 16;
+  FChannels = 2;
+  FRecordChannel = 0;
+  FRecordCounter = 0;
+  FElapsedSeconds = 0;
+  FOutputSize = 0;
+  FWizardName = false;
+  FVistaOrLater = IsVistaOrLater();
+
+  FExeFolder = ExeFolder();
+
+  if ((zaudio::GetVersion() >> 16) != zaudio::VERSION_MAJOR_WORD)
+    Messages().endProgram(MsgKind::System, QStringLiteral("An incorrect version of BASS.DLL was loaded"));
+  if ((zaudio::FX_GetVersion() >> 16) != zaudio::VERSION_MAJOR_WORD)
+    Messages().endProgram(MsgKind::System, QStringLiteral("An incorrect version of BASS_FX.DLL was loaded "));
+
+  if (FVistaOrLater) zaudio::SetConfig(zaudio::CONFIG_REC_LOOPBACK, 1);
+
+  if (!zaudio::Init(-1, 44100, 0)) {
+    zaudio::Free();
+    Messages().endProgram(MsgKind::Error, QStringLiteral("Cannot start default recording device!"));
+  }
+
+  FWorkFolder = SpecialFolderPath(SpecialFolder::Documents);
+  FMusicFolder = SpecialFolderPath(SpecialFolder::Music);
+  FWorkFolder = FWorkFolder.isEmpty() ? QDir::homePath() + QLatin1Char('/') : WithTrailingBackslash(FWorkFolder, true);
+  FMusicFolder = FMusicFolder.isEmpty() ? QDir::homePath() + QLatin1Char('/') : WithTrailingBackslash(FMusicFolder, true);
+  FWorkFolder += QStringLiteral("ridi/");
+
+  // Without its work folder the program can keep neither settings nor the
+  // recordings list, so it ends after saying why.
+  if (!QFileInfo(FWorkFolder).isDir() && !ForceFolders(FWorkFolder))
+    Messages().endProgram(MsgKind::Error, QStringLiteral("Cannot create ") + FWorkFolder);
+
+  FLeftLevels.assign(PB->width(), 0);
+  FRightLevels.assign(PB->width(), 0);
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  FFirstShow = true;
+}
+
+void Tfrmmain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FormShow();
+}
+
+void Tfrmmain::FormShow() {
+  if (!FFirstShow) return;
+  if (IsWindows7()) setWindowTitle(QStringLiteral("Zovedu [Windows 7 Run Mode]"));
+  if (FVistaOrLater)
+    ListCaptureDevices();
+  else
+    ListInputs(-1);
+  vistalabel->setVisible(FVistaOrLater);
+  infodevice->setVisible(FVistaOrLater);
+  btnsourcerefresh->setVisible(FVistaOrLater);
+  FFirstShow = false;
+  if (frmoption_) {
+    frmoption_->LoadSettings();
+    outlabel->setToolTip(QStringLiteral("output path:") + frmoption_->Efolder->text());
+    if (frmoption_->csot->isChecked()) SetStayOnTop(true);
+  }
+  SetControlState(ControlState::Start);
+}
+
+bool Tfrmmain::FormCloseQuery() {
+  bool allow = true;
+  if (FRecordChannel != 0)
+    allow = Messages().show(MsgKind::Warning, QStringLiteral("Now Recording,be sure Close Program?"),
+                            MsgButtons::YesNo) == MsgAnswer::Yes;
+  return allow;
+}
+
+void Tfrmmain::FormClose() {}
+
+void Tfrmmain::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void Tfrmmain::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  zaudio::RecordFree();
+  zaudio::Free();
+}
+
+void Tfrmmain::contextMenuEvent(QContextMenuEvent* event) { PopupMenu4->popup(event->globalPos()); }
+
+void Tfrmmain::SetControlState(ControlState state) {
+  const int column = ControlStateColumn(state);
+  for (const ControlStateRow& row : ControlStateTable()) {
+    const Enable e = row.enabled[column];
+    if (e == Enable::Keep) continue;
+    for (const QString& name : row.items) {
+      if (auto* w = findChild<QWidget*>(name))
+        w->setEnabled(e == Enable::On);
+      else if (auto* a = findChild<QAction*>(name))
+        a->setEnabled(e == Enable::On);
+    }
+  }
+  if (const auto hints = HintsForState(state)) {
+    btnpause->setToolTip(hints->pause);
+    btnstop->setToolTip(hints->stop);
+  }
+}

@@ -1,0 +1,166 @@
+// The main window: recording controls, the display panel, the list panels,
+// menus and the state the recording parts share. It owns the process: its
+// creation checks and initialises the audio library, its first showing fills
+// the sources and loads the settings, and closing it saves and frees.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "app/control_states.h"
+#include "audio/zaudio.h"
+#include "dialogs/main_window_link.h"
+
+class Tfrmoption;
+class TImageList;
+
+class Tfrmmain : public QWidget, public MainWindowLink {
+  Q_OBJECT
+
+ public:
+  // Builds the controls and runs the creation sequence. A failure that ends
+  // the program goes through the message service.
+  explicit Tfrmmain(QWidget* parent = nullptr);
+  ~Tfrmmain() override;
+
+  // The options dialog is created after the main window; the first showing uses it.
+  void SetOptionsDialog(Tfrmoption* options) { frmoption_ = options; }
+  Tfrmoption* OptionsDialog() const { return frmoption_; }
+
+  // Lifecycle.
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void FormDestroy();
+
+  // Control states.
+  void SetControlState(ControlState state);
+
+  // Capture devices and inputs.
+  void ListCaptureDevices();
+  void ListInputs(int device);
+  void RslistChange();
+  void OpenCaptureDevice(int index);
+  void OpenLoopbackDevice(int index);
+  void SelectInput(int index);
+  void SelectRateItem(int rate);
+  void CvolumeChange();
+  void ApplyLoopbackVolume();
+  void btnsourcerefreshClick();
+
+  // Recording format lists.
+  void csampleChange();
+  void cchannelChange();
+  void cbitChange();
+  void cformatChange();
+
+  // Links, help and about.
+  void Help1Click();
+  void vistalabelClick();
+  void BtnAboutClick();
+  void Exit1Click();
+  void Exit2Click();
+  void CentreOnMonitor();
+
+  // Output folder link.
+  void outlabelClick();
+  void outlabelMouseDown(Qt::MouseButton button);
+  void outlabelMouseUp();
+  void outlabelMouseEnter();
+  void outlabelMouseLeave();
+
+  // MainWindowLink.
+  int CurrentFormatIndex() const override;
+  int SampleRateIndex() const override;
+  QString WorkFolder() const override { return FWorkFolder; }
+  QString MusicFolder() const override { return FMusicFolder; }
+  bool IsStayOnTop() const override;
+  void SetStayOnTop(bool onTop) override;
+  void ReleaseHotkeys() override;
+  void InstallHotkeys() override;
+  void UpdateFormatInfo() override;
+  void SetOutputFolder(const QString& folder) override;
+
+  // Fields shared with the recording parts.
+  bool FVistaOrLater = false;
+  bool FFirstShow = false;
+  QString FExeFolder;
+  QString FWorkFolder;
+  QString FMusicFolder;
+  QString FOutputFolder;
+  QString FLastRecordedFile;
+  int FSampleRate = 44100;
+  int FBitsPerSample = 16;
+  int FChannels = 2;
+  zaudio::HRECORD FRecordChannel = 0;
+  zaudio::DWORD FPlayStream = 0;
+  zaudio::HFX FVolumeEffect = 0;
+  int FRecordCounter = 0;
+  std::int64_t FElapsedSeconds = 0;
+  std::int64_t FOutputSize = 0;
+  bool FWizardName = false;
+  bool FScheduledRun = false;
+  QString FScheduledOutName;
+  std::vector<int> FLoopbackDevices;
+  std::vector<int> FLeftLevels, FRightLevels;
+
+  // Controls, by component name.
+  QPushButton *btnrec, *btnpause, *btnstop, *btnoption, *btnwiz, *btnreclist, *btnschedule,
+      *btnhelp, *BtnAbout, *btnsourcerefresh;
+  QGroupBox *grecsource, *grecsettings, *greclist, *grectask;
+  QComboBox *Rslist, *cchannel, *csample, *cbit, *cformat;
+  QSlider* Cvolume;
+  QLabel *lvol, *vistalabel, *infodevice;
+  QCheckBox* cdar;
+  QLabel *lrname, *outlabel, *lrlength, *lrsize, *lrstatus, *lformatinfo;
+  QWidget *displaypanel, *PaintFrame, *PB;
+  QLabel* Image1;
+  QTreeWidget *Reclist, *tasklist;
+  QTimer *Rectimer, *FFTTimer;
+  QSystemTrayIcon* TrayIcon1;
+  TImageList *ImageList5, *ImageList1;
+  QMenu *PopupMenu3, *PopupMenu4;
+  QAction *ShowMainFrom1, *Help2, *Exit1;
+  QAction *Record1, *Pause1, *Stop1, *Wizard1, *Scheduler1, *RecordsList1, *SoundEditor1,
+      *Settings1, *Help1, *About1, *Exit2;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void ConnectEvents();
+  void SetVolumePosition(int position);  // moves the slider and applies it once
+  bool LoopbackSelected() const;
+
+  Tfrmoption* frmoption_ = nullptr;
+  bool destroyed_ = false;
+};
+
+// The help and "Stereo Mix" pages, the product site and the support address.
+extern const char* const kHelpPage;
+extern const char* const kStereoMixPage;
+extern const char* const kOfficialSite;
+extern const char* const kSupportAddress;
+
+// Program entry after the application object exists: creates the windows in
+// order and runs the message loop.
+class QApplication;
+int RunProgram(QApplication& app);

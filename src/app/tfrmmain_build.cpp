@@ -1,0 +1,188 @@
+// Builds the main window's controls and menus as designed.
+#include <QFont>
+#include <QStyle>
+
+#include "app/image_list.h"
+#include "app/tfrmmain.h"
+
+namespace {
+
+template <typename T>
+T* Named(T* object, const char* name) {
+  object->setObjectName(QLatin1String(name));
+  return object;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint, int x) {
+  auto* b = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
+  if (hint) b->setToolTip(QString::fromLatin1(hint));
+  b->setGeometry(x, 273, 56, 25);
+  return b;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, const QRect& r, const char* name = nullptr) {
+  auto* l = new QLabel(text, parent);
+  if (name) l->setObjectName(QLatin1String(name));
+  l->setGeometry(r);
+  return l;
+}
+
+QComboBox* List(QWidget* parent, const char* name, const QStringList& items, int selected, const QRect& r) {
+  auto* c = Named(new QComboBox(parent), name);
+  c->addItems(items);
+  c->setCurrentIndex(selected);
+  c->setGeometry(r);
+  return c;
+}
+
+QAction* Item(QMenu* menu, const char* name, const char* caption) {
+  return Named(menu->addAction(QString::fromLatin1(caption)), name);
+}
+
+}  // namespace
+
+void Tfrmmain::BuildControls() {
+  setObjectName(QStringLiteral("frmmain"));
+  setWindowTitle(QStringLiteral("Zovedu"));
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPixelSize(11);
+  setFont(f);
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+
+  // Button row.
+  int x = 6;
+  btnrec = Button(this, "btnrec", "Record", "Start Recording", x);
+  btnrec->setDefault(true);
+  btnpause = Button(this, "btnpause", "Pause", "Pause/Resume Recording", x += 58);
+  btnstop = Button(this, "btnstop", "Stop", "Stop Recording", x += 58);
+  btnoption = Button(this, "btnoption", "Options", "Program Settings", x += 58);
+  btnwiz = Button(this, "btnwiz", "Wizard", "Start Recording Wizard ", x += 58);
+  btnreclist = Button(this, "btnreclist", "Rec List", "Open/Hide Records List", x += 58);
+  btnschedule = Button(this, "btnschedule", "Scheduler", "Open/Hide Scheduler List", x += 58);
+  btnhelp = Button(this, "btnhelp", "Help", nullptr, x += 58);
+  BtnAbout = Button(this, "BtnAbout", "About", "About Zovedu", x += 58);
+
+  // Record Source.
+  grecsource = Named(new QGroupBox(QStringLiteral("Record Source"), this), "grecsource");
+  grecsource->setGeometry(6, 4, 192, 124);
+  Rslist = List(grecsource, "Rslist", {}, -1, QRect(8, 18, 176, 22));
+  Cvolume = Named(new QSlider(Qt::Horizontal, grecsource), "Cvolume");
+  Cvolume->setRange(0, 100);
+  Cvolume->setGeometry(8, 46, 122, 22);
+  lvol = Label(grecsource, QStringLiteral("Vol:0"), QRect(134, 46, 50, 22), "lvol");
+  vistalabel = Label(grecsource, QStringLiteral("Not find \"Stereo Mix\"?"), QRect(8, 74, 176, 16),
+                     "vistalabel");
+  vistalabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+  vistalabel->setCursor(Qt::PointingHandCursor);
+  infodevice = Label(grecsource, QString(), QRect(8, 96, 110, 20), "infodevice");
+  infodevice->setStyleSheet(QStringLiteral("color: green;"));
+  btnsourcerefresh = Named(new QPushButton(QStringLiteral("Refresh"), grecsource), "btnsourcerefresh");
+  btnsourcerefresh->setGeometry(122, 94, 62, 24);
+
+  // Record Settings.
+  grecsettings = Named(new QGroupBox(QStringLiteral("Record Settings"), this), "grecsettings");
+  grecsettings->setGeometry(6, 132, 192, 136);
+  cchannel = List(grecsettings, "cchannel", {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1,
+                  QRect(8, 18, 84, 22));
+  csample = List(grecsettings, "csample",
+                 {QStringLiteral("8000Hz"), QStringLiteral("11025Hz"), QStringLiteral("16000Hz"),
+                  QStringLiteral("22050Hz"), QStringLiteral("32000Hz"), QStringLiteral("44100Hz"),
+                  QStringLiteral("48000Hz"), QStringLiteral("96000Hz"), QStringLiteral("192000Hz")},
+                 5, QRect(100, 18, 84, 22));
+  cbit = List(grecsettings, "cbit",
+              {QStringLiteral("8 bit"), QStringLiteral("16 bit"), QStringLiteral("24 bit"),
+               QStringLiteral("32 bit")},
+              1, QRect(8, 48, 84, 22));
+  cformat = List(grecsettings, "cformat",
+                 {QStringLiteral("WAV"), QStringLiteral("MP3"), QStringLiteral("WMA"), QStringLiteral("OGG"),
+                  QStringLiteral("APE"), QStringLiteral("FLAC"), QStringLiteral("TTA"), QStringLiteral("WV"),
+                  QStringLiteral("AAC"), QStringLiteral("MPC"), QStringLiteral("SPX")},
+                 0, QRect(100, 48, 84, 22));
+  cdar = Named(new QCheckBox(QStringLiteral("Use DAR TM mode"), grecsettings), "cdar");
+  cdar->setGeometry(8, 80, 176, 20);
+
+  // Information panel.
+  auto* info = Named(new QWidget(this), "infopanel");
+  info->setGeometry(204, 4, 320, 108);
+  Label(info, QStringLiteral("File Name:"), QRect(4, 4, 70, 18));
+  lrname = Label(info, QStringLiteral("Rectest-01.wav"), QRect(76, 4, 150, 18), "lrname");
+  outlabel = Label(info, QStringLiteral("Set Output Folder"), QRect(226, 4, 92, 18), "outlabel");
+  outlabel->setStyleSheet(QStringLiteral("color: maroon; text-decoration: underline;"));
+  outlabel->setCursor(Qt::PointingHandCursor);
+  Label(info, QStringLiteral("File Length:"), QRect(4, 24, 70, 18));
+  lrlength = Label(info, QStringLiteral("00:00:00"), QRect(76, 24, 240, 18), "lrlength");
+  Label(info, QStringLiteral("File Size:"), QRect(4, 44, 70, 18));
+  lrsize = Label(info, QStringLiteral("0 Bytes"), QRect(76, 44, 240, 18), "lrsize");
+  Label(info, QStringLiteral("Status:"), QRect(4, 64, 70, 18));
+  lrstatus = Label(info, QStringLiteral("Idle..."), QRect(76, 64, 240, 18), "lrstatus");
+  Label(info, QStringLiteral("Format Info:"), QRect(4, 84, 70, 18));
+  lformatinfo = Label(info, QStringLiteral("WAVE PCM"), QRect(76, 84, 240, 18), "lformatinfo");
+
+  // Display panel: the idle picture under the spectrum, the position bar below.
+  displaypanel = Named(new QWidget(this), "displaypanel");
+  displaypanel->setGeometry(204, 118, 320, 150);
+  Image1 = Named(new QLabel(displaypanel), "Image1");
+  Image1->setGeometry(1, 1, 318, 120);
+  Image1->setStyleSheet(QStringLiteral("background: black;"));
+  PaintFrame = Named(new QWidget(displaypanel), "PaintFrame");
+  PaintFrame->setGeometry(1, 1, 318, 120);
+  PB = Named(new QWidget(displaypanel), "PB");
+  PB->setGeometry(1, 124, 318, 25);
+  PB->setAutoFillBackground(true);
+
+  // Hidden list panels below the button row.
+  greclist = Named(new QGroupBox(QStringLiteral("Recording File List"), this), "greclist");
+  greclist->setGeometry(6, 306, 518, 200);
+  greclist->hide();
+  Reclist = Named(new QTreeWidget(greclist), "Reclist");
+  Reclist->setGeometry(8, 18, 502, 174);
+  grectask = Named(new QGroupBox(QStringLiteral("Recording Task Scheduler"), this), "grectask");
+  grectask->setGeometry(6, 306, 518, 200);
+  grectask->hide();
+  tasklist = Named(new QTreeWidget(grectask), "tasklist");
+  tasklist->setGeometry(8, 18, 502, 174);
+
+  // Non-visual parts.
+  Rectimer = Named(new QTimer(this), "Rectimer");
+  Rectimer->setInterval(1000);
+  FFTTimer = Named(new QTimer(this), "FFTTimer");
+  FFTTimer->setInterval(33);
+  ImageList5 = Named(new TImageList(this), "ImageList5");
+  ImageList1 = Named(new TImageList(this), "ImageList1");
+  TrayIcon1 = Named(new QSystemTrayIcon(this), "TrayIcon1");
+  TrayIcon1->setToolTip(QStringLiteral("Zovedu"));
+  TrayIcon1->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+
+  setFixedSize(530, 306);
+}
+
+void Tfrmmain::BuildMenus() {
+  PopupMenu3 = Named(new QMenu(this), "PopupMenu3");
+  ShowMainFrom1 = Item(PopupMenu3, "ShowMainFrom1", "Show MainFrom");
+  Help2 = Item(PopupMenu3, "Help2", "Help");
+  PopupMenu3->addSeparator();
+  Exit1 = Item(PopupMenu3, "Exit1", "Exit");
+  TrayIcon1->setContextMenu(PopupMenu3);
+
+  PopupMenu4 = Named(new QMenu(this), "PopupMenu4");
+  Record1 = Item(PopupMenu4, "Record1", "Start Recording");
+  Pause1 = Item(PopupMenu4, "Pause1", "Pause Recording");
+  Stop1 = Item(PopupMenu4, "Stop1", "Stop Recording");
+  PopupMenu4->addSeparator();
+  Wizard1 = Item(PopupMenu4, "Wizard1", "Wizard");
+  Scheduler1 = Item(PopupMenu4, "Scheduler1", "Scheduler");
+  RecordsList1 = Item(PopupMenu4, "RecordsList1", "Records List");
+  SoundEditor1 = Item(PopupMenu4, "SoundEditor1", "Run Sound Editor");
+  SoundEditor1->setEnabled(false);
+  PopupMenu4->addSeparator();
+  Settings1 = Item(PopupMenu4, "Settings1", "Settings");
+  PopupMenu4->addSeparator();
+  Help1 = Item(PopupMenu4, "Help1", "Help");
+  Help1->setShortcut(QKeySequence(Qt::Key_F1));
+  Help1->setShortcutContext(Qt::WindowShortcut);
+  addAction(Help1);
+  About1 = Item(PopupMenu4, "About1", "About");
+  PopupMenu4->addSeparator();
+  Exit2 = Item(PopupMenu4, "Exit2", "Exit         Alt+F4");
+}

@@ -1,0 +1,158 @@
+// Help, "Stereo Mix" and about links, menus, centring and the output folder link.
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "app/tfrmmain.h"
+#include "app/window_geometry.h"
+#include "dialogs/tfrmabout.h"
+#include "dialogs/tfrmoption.h"
+#include "services/desktop.h"
+#include "services/paths.h"
+
+const char* const kHelpPage = "https://www.zovedu.org/help/";
+const char* const kStereoMixPage = "https://www.zovedu.org/help/stereo-mix.html";
+const char* const kOfficialSite = "https://www.zovedu.org/";
+const char* const kSupportAddress = "support@zovedu.org";
+
+void Tfrmmain::Help1Click() { TheDesktop().open(QString::fromLatin1(kHelpPage)); }
+
+void Tfrmmain::vistalabelClick() {
+  TheDesktop().open(QString::fromLatin1(kStereoMixPage));
+  // The sound settings on their recording page: a loopback source is chosen
+  // there. Desktops without that mixer get their own sound settings.
+  if (!TheDesktop().startProgram(QStringLiteral("pavucontrol"), {QStringLiteral("--tab=2")}))
+    TheDesktop().startProgram(QStringLiteral("gnome-control-center"), {QStringLiteral("sound")});
+}
+
+void Tfrmmain::BtnAboutClick() {
+  Tfrmabout about(QString::fromLatin1(kOfficialSite), QString::fromLatin1(kSupportAddress), this);
+  about.move(geometry().center() - QPoint(about.width() / 2, about.height() / 2));
+  about.exec();
+}
+
+void Tfrmmain::Exit1Click() { close(); }
+void Tfrmmain::Exit2Click() { close(); }
+
+void Tfrmmain::CentreOnMonitor() {
+  QScreen* screen = this->screen();
+  if (!screen) return;
+  move(CentredOnMonitor(screen->geometry(), frameGeometry().size()));
+}
+
+bool Tfrmmain::IsStayOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+void Tfrmmain::SetStayOnTop(bool onTop) {
+  if (IsStayOnTop() == onTop) return;
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  if (visible) show();  // changing window flags hides the window
+}
+
+// Hotkeys are installed by the hotkey subsystem; until it exists there is
+// nothing to release or install.
+void Tfrmmain::ReleaseHotkeys() {}
+void Tfrmmain::InstallHotkeys() {}
+
+void Tfrmmain::UpdateFormatInfo() {
+  static const char* const kInfo[11] = {"WAVE PCM",
+                                        "MPEG Layer III (MP3)",
+                                        "Windows Miedia Audio (WMA)",
+                                        "OGG Vorbis (OGG)",
+                                        "Monkey's Audio Format (APE)",
+                                        "Free Lossless Audio Codec (FLAC)",
+                                        "True Audio Codec (TTA)",
+                                        "Hybrid Lossless WaveFile (WavPack)",
+                                        "Advanced Audio Coding (AAC/MP4)",
+                                        "Musepack living Audio Compressor (MPC)",
+                                        "Speex for Voice (SPX)"};
+  const int i = cformat->currentIndex();
+  if (i < 0 || i > 10) return;
+  lrname->setText(ReplaceExtension(lrname->text(), QLatin1Char('.') + cformat->currentText().toLower()));
+  lformatinfo->setText(QString::fromLatin1(kInfo[i]));
+}
+
+void Tfrmmain::SetOutputFolder(const QString& folder) {
+  FOutputFolder = folder;
+  outlabel->setToolTip(QStringLiteral("output path:") + folder);
+}
+
+void Tfrmmain::outlabelClick() {
+  if (!frmoption_) return;
+  QString folder = TheDesktop().browseFolder(
+      this, QStringLiteral("Please select folder which your recording file output"), frmoption_->Efolder->text());
+  if (folder.isEmpty()) return;
+  folder = WithTrailingBackslash(folder, true);
+  frmoption_->Efolder->setText(folder);
+  SetOutputFolder(frmoption_->Efolder->text());
+}
+
+void Tfrmmain::outlabelMouseDown(Qt::MouseButton button) {
+  outlabel->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
+  if (button == Qt::MiddleButton && frmoption_) TheDesktop().open(frmoption_->Efolder->text());
+}
+
+void Tfrmmain::outlabelMouseUp() { outlabelMouseEnter(); }
+
+void Tfrmmain::outlabelMouseEnter() {
+  outlabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+}
+
+void Tfrmmain::outlabelMouseLeave() {
+  outlabel->setStyleSheet(QStringLiteral("color: maroon; text-decoration: underline;"));
+}
+
+bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == vistalabel) {
+    if (event->type() == QEvent::Enter) vistalabel->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
+    if (event->type() == QEvent::Leave) vistalabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    if (event->type() == QEvent::MouseButtonRelease) vistalabelClick();
+  } else if (watched == outlabel && outlabel->isEnabled()) {
+    switch (event->type()) {
+      case QEvent::Enter:
+        outlabelMouseEnter();
+        break;
+      case QEvent::Leave:
+        outlabelMouseLeave();
+        break;
+      case QEvent::MouseButtonPress:
+        outlabelMouseDown(static_cast<QMouseEvent*>(event)->button());
+        break;
+      case QEvent::MouseButtonRelease:
+        outlabelMouseUp();
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) outlabelClick();
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Tfrmmain::ConnectEvents() {
+  vistalabel->installEventFilter(this);
+  outlabel->installEventFilter(this);
+  connect(Rslist, &QComboBox::activated, this, [this] { RslistChange(); });
+  connect(Cvolume, &QSlider::valueChanged, this, [this] { CvolumeChange(); });
+  connect(csample, &QComboBox::currentIndexChanged, this, [this] { csampleChange(); });
+  connect(cchannel, &QComboBox::currentIndexChanged, this, [this] { cchannelChange(); });
+  connect(cbit, &QComboBox::currentIndexChanged, this, [this] { cbitChange(); });
+  connect(cformat, &QComboBox::currentIndexChanged, this, [this] { cformatChange(); });
+  connect(btnsourcerefresh, &QPushButton::clicked, this, [this] { btnsourcerefreshClick(); });
+  connect(btnhelp, &QPushButton::clicked, this, [this] { Help1Click(); });
+  connect(Help1, &QAction::triggered, this, [this] { Help1Click(); });
+  connect(Help2, &QAction::triggered, this, [this] { Help1Click(); });
+  connect(BtnAbout, &QPushButton::clicked, this, [this] { BtnAboutClick(); });
+  connect(About1, &QAction::triggered, this, [this] { BtnAboutClick(); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  connect(Exit2, &QAction::triggered, this, [this] { Exit2Click(); });
+  connect(ShowMainFrom1, &QAction::triggered, this, [this] {
+    showNormal();
+    activateWindow();
+  });
+  connect(btnoption, &QPushButton::clicked, this, [this] {
+    if (frmoption_) frmoption_->ShowModalFromMain();
+  });
+  connect(Settings1, &QAction::triggered, btnoption, &QPushButton::click);
+}
