@@ -70,6 +70,13 @@ for sink in $(pactl list short sinks | cut -f2); do
   setsid pacat --playback --raw --latency-msec=10 --device="$sink" \
     --client-name=zovedu-keepalive --stream-name=silence </dev/zero >/dev/null 2>&1 &
 done
+# A source fed by a monitor (the remapped source) keeps the two-second block
+# of its first start; one short recording from each such source settles that
+# before the first test.
+for source in $(pactl list short sources | cut -f2 | grep -v '\.monitor$'); do
+  timeout "$timeout_s" parec --raw --latency-msec=10 --device="$source" 2>/dev/null \
+    | head -c 64 >/dev/null || true
+done
 
 echo "export PULSE_SERVER=unix:$socket"
 echo "export ZOVEDU_PULSE_PID=$pid"

@@ -16,13 +16,20 @@ if [ -r "/proc/$pid/environ" ]; then
   dir=$(tr '\0' '\n' <"/proc/$pid/environ" | sed -n 's/^XDG_RUNTIME_DIR=//p')
 fi
 
+# Running: it exists and is not a zombie waiting for a parent to reap it.
+running() {
+  kill -0 "$1" 2>/dev/null || return 1
+  state=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$1/status" 2>/dev/null)
+  [ "$state" != "Z" ]
+}
+
 if kill "$pid" 2>/dev/null; then
   i=0
-  while kill -0 "$pid" 2>/dev/null && [ $i -lt 50 ]; do
+  while running "$pid" && [ $i -lt 50 ]; do
     sleep 0.1
     i=$((i + 1))
   done
-  if kill -0 "$pid" 2>/dev/null; then
+  if running "$pid"; then
     kill -9 "$pid" 2>/dev/null || true
   fi
 fi

@@ -1,11 +1,8 @@
-// Program entry: application title, the main window and the message loop.
-#include <QApplication>
-
+// Program entry: application title, the windows and the message loop.
+#include "app/application.h"
 #include "app/tfrmmain.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Zovedu"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Zovedu"));
+  ZoveduApplication app(argc, argv);
   return RunProgram(app);
 }

@@ -85,6 +85,7 @@ void Tfrmmain::FormShow() {
   infodevice->setVisible(FVistaOrLater);
   btnsourcerefresh->setVisible(FVistaOrLater);
   FFirstShow = false;
+  LoadMainSettings();
   if (frmoption_) {
     frmoption_->LoadSettings();
     outlabel->setToolTip(QStringLiteral("output path:") + frmoption_->Efolder->text());
@@ -101,7 +102,7 @@ bool Tfrmmain::FormCloseQuery() {
   return allow;
 }
 
-void Tfrmmain::FormClose() {}
+void Tfrmmain::FormClose() { SaveMainSettings(); }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {

@@ -61,6 +61,15 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void ApplyLoopbackVolume();
   void btnsourcerefreshClick();
 
+  // Settings of the window (section "Main").
+  void LoadMainSettings();
+  void SaveMainSettings();
+
+  // Lower panels.
+  void btnreclistClick();
+  void btnscheduleClick();
+  int OpenListPanel() const;  // 0 none, 1 recordings list, 2 task list
+
   // Recording format lists.
   void csampleChange();
   void cchannelChange();
@@ -113,6 +122,8 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   std::int64_t FOutputSize = 0;
   bool FWizardName = false;
   bool FScheduledRun = false;
+  int FVisMode = 1;  // spectrum display mode
+  bool FListPanelOpen = false;
   QString FScheduledOutName;
   std::vector<int> FLoopbackDevices;
   std::vector<int> FLeftLevels, FRightLevels;
@@ -147,7 +158,8 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void BuildControls();
   void BuildMenus();
   void ConnectEvents();
-  void SetVolumePosition(int position);  // moves the slider and applies it once
+  void SetVolumePosition(int position);
+  void SetClientHeight(int height);  // moves the slider and applies it once
   bool LoopbackSelected() const;
 
   Tfrmoption* frmoption_ = nullptr;

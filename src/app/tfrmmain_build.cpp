@@ -106,8 +106,9 @@ void Tfrmmain::BuildControls() {
   auto* info = Named(new QWidget(this), "infopanel");
   info->setGeometry(204, 4, 320, 108);
   Label(info, QStringLiteral("File Name:"), QRect(4, 4, 70, 18));
-  lrname = Label(info, QStringLiteral("Rectest-01.wav"), QRect(76, 4, 150, 18), "lrname");
-  outlabel = Label(info, QStringLiteral("Set Output Folder"), QRect(226, 4, 92, 18), "outlabel");
+  lrname = Label(info, QStringLiteral("Rectest-01.wav"), QRect(76, 4, 122, 18), "lrname");
+  outlabel = Label(info, QStringLiteral("Set Output Folder"), QRect(200, 4, 118, 18), "outlabel");
+  outlabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   outlabel->setStyleSheet(QStringLiteral("color: maroon; text-decoration: underline;"));
   outlabel->setCursor(Qt::PointingHandCursor);
   Label(info, QStringLiteral("File Length:"), QRect(4, 24, 70, 18));
@@ -133,15 +134,15 @@ void Tfrmmain::BuildControls() {
 
   // Hidden list panels below the button row.
   greclist = Named(new QGroupBox(QStringLiteral("Recording File List"), this), "greclist");
-  greclist->setGeometry(6, 306, 518, 200);
+  greclist->setGeometry(6, 312, 518, 154);
   greclist->hide();
   Reclist = Named(new QTreeWidget(greclist), "Reclist");
-  Reclist->setGeometry(8, 18, 502, 174);
+  Reclist->setGeometry(8, 18, 502, 128);
   grectask = Named(new QGroupBox(QStringLiteral("Recording Task Scheduler"), this), "grectask");
-  grectask->setGeometry(6, 306, 518, 200);
+  grectask->setGeometry(6, 312, 518, 154);
   grectask->hide();
   tasklist = Named(new QTreeWidget(grectask), "tasklist");
-  tasklist->setGeometry(8, 18, 502, 174);
+  tasklist->setGeometry(8, 18, 502, 128);
 
   // Non-visual parts.
   Rectimer = Named(new QTimer(this), "Rectimer");

@@ -155,4 +155,8 @@ void Tfrmmain::ConnectEvents() {
     if (frmoption_) frmoption_->ShowModalFromMain();
   });
   connect(Settings1, &QAction::triggered, btnoption, &QPushButton::click);
+  connect(btnreclist, &QPushButton::clicked, this, [this] { btnreclistClick(); });
+  connect(RecordsList1, &QAction::triggered, this, [this] { btnreclistClick(); });
+  connect(btnschedule, &QPushButton::clicked, this, [this] { btnscheduleClick(); });
+  connect(Scheduler1, &QAction::triggered, this, [this] { btnscheduleClick(); });
 }

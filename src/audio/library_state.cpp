@@ -3,10 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#if __has_include("audio/pulse/pulse_backend.h")
 #include "audio/pulse/pulse_backend.h"
-#define ZOVEDU_HAVE_PULSE 1
-#endif
 #include "audio/virtual/virtual_backend.h"
 
 namespace zaudio {
@@ -47,11 +44,7 @@ Backend& BackendLocked() {
     if (which && std::strcmp(which, "virtual") == 0)
       s.backend = DemoVirtualBackend();
     else
-#ifdef ZOVEDU_HAVE_PULSE
       s.backend = std::make_shared<PulseBackend>();
-#else
-      s.backend = DemoVirtualBackend();
-#endif
   }
   return *s.backend;
 }

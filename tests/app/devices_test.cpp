@@ -43,6 +43,8 @@ TEST_F(MainWindowTest, LoopbackDeviceStartsAtHalfVolumeAndCaptureDeviceAtItsInpu
   backend->addCaptureDevice(Device("Stereo Mix", DEVICE_LOOPBACK));
   backend->addCaptureDevice(mic);
   Tfrmmain& w = Open();
+  EXPECT_EQ(w.Cvolume->value(), 20);  // the stored slider position wins at start
+  w.btnsourcerefreshClick();
   EXPECT_EQ(w.Cvolume->value(), 50);
   EXPECT_EQ(w.lvol->text(), "Vol:50");
 
@@ -131,7 +133,9 @@ TEST_F(MainWindowTest, OlderModelListsInputsAndKeepsOnlyTheChosenOneOn) {
     return on;
   };
   EXPECT_EQ(onFlags(), (std::vector<bool>{false, false, true}));
-  EXPECT_EQ(w.Cvolume->value(), 90);
+  // The stored slider position (20 without a settings file) is applied to the chosen input.
+  EXPECT_EQ(w.Cvolume->value(), 20);
+  EXPECT_FLOAT_EQ(backend->captureDeviceState()[0].inputs[2].volume, 0.2f);
 
   w.Rslist->setCurrentIndex(1);
   w.RslistChange();
@@ -139,7 +143,7 @@ TEST_F(MainWindowTest, OlderModelListsInputsAndKeepsOnlyTheChosenOneOn) {
   EXPECT_EQ(w.Cvolume->value(), 45);
   w.Cvolume->setValue(33);
   EXPECT_FLOAT_EQ(backend->captureDeviceState()[0].inputs[1].volume, 0.33f);
-  EXPECT_FLOAT_EQ(backend->captureDeviceState()[0].inputs[0].volume, 0.2f);
+  EXPECT_FLOAT_EQ(backend->captureDeviceState()[0].inputs[2].volume, 0.2f);
 }
 
 TEST_F(MainWindowTest, RefreshListsDevicesAgain) {

@@ -44,6 +44,7 @@ class MainWindowTest : public ::testing::Test {
   // The showing runs directly, not from a show event, so that a failure that
   // ends the program never unwinds through Qt's event dispatch.
   Tfrmmain& Open() {
+    window.reset();
     window = std::make_unique<Tfrmmain>();
     window->FormShow();
     window->show();

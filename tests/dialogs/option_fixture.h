@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
@@ -15,6 +17,7 @@
 #include "dialogs/main_window_link.h"
 #include "dialogs/tfrmoption.h"
 #include "dialogs/up_down.h"
+#include "services/app_error.h"
 #include "settings/ini_file.h"
 #include "support/test_messages.h"
 

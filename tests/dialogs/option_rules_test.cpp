@@ -24,8 +24,8 @@ TEST(OptionRules, FormatSettingsPageForEveryFormat) {
 }
 
 TEST(OptionRules, DigitEditsAcceptDigitsAndBackspaceOnly) {
-  for (QChar c : QStringLiteral("0123456789\b")) EXPECT_TRUE(IsDigitEditChar(c)) << c.unicode();
-  for (QChar c : QStringLiteral("aZ -+.,/:\x16")) EXPECT_FALSE(IsDigitEditChar(c)) << c.unicode();
+  for (QChar c : QStringLiteral("0123456789\b")) EXPECT_TRUE(IsDigitEditChar(c)) << int(c.unicode());
+  for (QChar c : QStringLiteral("aZ -+.,/:\x16")) EXPECT_FALSE(IsDigitEditChar(c)) << int(c.unicode());
 }
 
 TEST(OptionRules, AbrClampKeepsTheFieldBetween4And310) {
