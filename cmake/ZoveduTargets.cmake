@@ -24,7 +24,9 @@ endfunction()
 
 # One test program per test folder, each test registered with CTest.
 function(zovedu_tests name)
-  cmake_parse_arguments(ARG "QT" "" "DEPS;LABELS" ${ARGN})
+  # LOCK names a resource the tests share (for example the sound server), so
+  # that CTest never runs two of them at once.
+  cmake_parse_arguments(ARG "QT" "LOCK" "DEPS;LABELS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS *.cpp *.h)
   add_executable(${name} ${srcs})
   if(ARG_QT)
@@ -33,6 +35,9 @@ function(zovedu_tests name)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock zovedu_test_support ${ARG_DEPS})
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(props LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_LOCK)
+    list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()
