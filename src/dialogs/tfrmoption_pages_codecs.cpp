@@ -193,9 +193,11 @@ void Tfrmoption::BuildLosslessPage() {
   grid->addWidget(wvchannelcom, 0, 1, 1, 2);
   grid->addWidget(Text(QStringLiteral("Mode:")), 1, 0);
   grid->addWidget(wvqualitycom, 1, 1, 1, 2);
-  grid->addWidget(cwvcompress, 2, 0);
-  grid->addWidget(cwvbit, 2, 1);
-  grid->addWidget(cwvsample, 2, 2);
+  auto* hybridRow = new QHBoxLayout;
+  hybridRow->addWidget(cwvcompress);
+  hybridRow->addWidget(cwvbit);
+  hybridRow->addWidget(cwvsample);
+  grid->addLayout(hybridRow, 2, 0, 1, 3);
   grid->addWidget(barwvcompress, 3, 0, 1, 2);
   grid->addWidget(lwvcompress, 3, 2);
   page->addWidget(wv);

@@ -14,19 +14,20 @@ void Tfrmoption::BuildDarPage() {
 
   auto* about = Group(QStringLiteral("What's Mean DAR technology?"));
   auto* aboutText = Column(about);
-  auto* first = new QHBoxLayout;
-  first->setSpacing(0);
-  first->addWidget(Text(QStringLiteral("DAR is ")));
+  // The explanation's pieces in one wrapping label; "&" marks the underlined
+  // initial of each red word, as an accelerator would show it.
+  QString explanation = QStringLiteral("DAR is ");
   for (const char* word : {"&Data", "&Active", "&Record"}) {
-    auto* l = Red(Text(QString::fromLatin1(word)));
-    l->setTextFormat(Qt::PlainText);
-    first->addWidget(l);
+    const QString w = QString::fromLatin1(word).mid(1);
+    explanation += QStringLiteral("<span style=\"color:red\"><u>%1</u>%2</span>").arg(w.left(1), w.mid(1));
   }
-  first->addWidget(Text(QStringLiteral(",Use this TM our recorder will pause ")));
-  first->addStretch();
-  aboutText->addLayout(first);
-  aboutText->addWidget(Text(QStringLiteral("recording automatically when no sound data receive until get data")));
-  aboutText->addWidget(Text(QStringLiteral("again.use this feature our recording file not have any silent.")));
+  explanation += QStringLiteral(",Use this TM our recorder will pause "
+                                "recording automatically when no sound data receive until get data "
+                                "again.use this feature our recording file not have any silent.");
+  auto* explanationLabel = Text(explanation);
+  explanationLabel->setTextFormat(Qt::RichText);
+  explanationLabel->setWordWrap(true);
+  aboutText->addWidget(explanationLabel);
   page->addWidget(about);
 
   auto* bottom = new QHBoxLayout;
@@ -45,6 +46,7 @@ void Tfrmoption::BuildDarPage() {
   levelCol->addLayout(softLoud);
   levelCol->addWidget(lslient);
   levelCol->addWidget(barslient);
+  level->setMaximumWidth(155);
   bottom->addWidget(level);
 
   auto* action = Group(QStringLiteral("Action"));
@@ -52,8 +54,12 @@ void Tfrmoption::BuildDarPage() {
   cslientpause = Check("cslientpause", QStringLiteral("Pause Recording at Silent"), true);
   cslientstop = Check("cslientstop", QStringLiteral("Stop Recording at Silent"));
   cslientnew = Check("cslientnew", QStringLiteral("Stop/New Recording at silent"));
+  // The three long captions need a little less than the default font to fit.
+  QFont small = action->font();
+  small.setPointSizeF(small.pointSizeF() * 0.9);
+  action->setFont(small);
   for (QWidget* w : {cslientpause, cslientstop, cslientnew}) actionCol->addWidget(w);
-  bottom->addWidget(action);
+  bottom->addWidget(action, 1);
   page->addLayout(bottom);
 }
 

@@ -83,7 +83,7 @@ void Tfrmoption::ConnectRules() {
   connect(csot, &QCheckBox::toggled, this, [this](bool on) { Tag = on ? 1 : 2; });
   connect(cadd, &QCheckBox::toggled, this, [this](bool on) {
     cplay->setEnabled(on);
-    (void)0;
+    if (!on) cplay->setChecked(false);
   });
   connect(cmintotray, &QCheckBox::toggled, this, [this](bool on) {
     cshowtime->setEnabled(on);

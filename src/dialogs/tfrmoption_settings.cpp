@@ -228,7 +228,7 @@ void Tfrmoption::WriteDefaultHotkeys() {
   const struct {
     bool alt;
     int key;
-  } defaults[3] = {{true, FirstFunctionKey}, {true, FirstFunctionKey + 1}, {true, FirstFunctionKey + 2}};
+  } defaults[3] = {{true, FirstFunctionKey}, {true, FirstFunctionKey + 1}, {false, FirstFunctionKey + 2}};
   for (int i = 0; i < 3; ++i) {
     const QString section = QString::fromLatin1(HotkeySections[i]);
     ini.WriteBool(section, QStringLiteral("keyctrl"), false);

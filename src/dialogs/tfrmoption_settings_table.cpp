@@ -40,7 +40,7 @@ void Tfrmoption::BuildSettingsTable() {
   add("Misc", "AddtoList", cadd, true, 2, true);
   add("Misc", "PlayFile", cplay, true, 2, true);
   add("Misc", "Run", cimrun, false, 2, false);
-  add("Misc", "MintoTray", cmintotray, false, 2, false);
+  add("Misc", "MintoTray", cmintotray, true, 2, false);
   add("Misc", "Show", cshowtime, true, 2, false);
 
   add("Split", "New", csplitnew, false, 3, false);
