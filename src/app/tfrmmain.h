@@ -159,7 +159,8 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void BuildMenus();
   void ConnectEvents();
   void SetVolumePosition(int position);
-  void SetClientHeight(int height);  // moves the slider and applies it once
+  void SetClientHeight(int height);
+  void TogglePanel(QGroupBox* panel, QGroupBox* other);  // moves the slider and applies it once
   bool LoopbackSelected() const;
 
   Tfrmoption* frmoption_ = nullptr;

@@ -8,39 +8,27 @@ constexpr int kExpandedHeight = 472;
 
 void Tfrmmain::SetClientHeight(int height) { setFixedSize(530, height); }
 
-void Tfrmmain::btnreclistClick() {
-  if (grectask->isVisible()) {
-    grectask->hide();
-    greclist->show();
+// Shows `panel`: switches over from the other panel without changing the
+// height, else opens or closes the area. Then re-centres the window.
+void Tfrmmain::TogglePanel(QGroupBox* panel, QGroupBox* other) {
+  if (other->isVisibleTo(this)) {
+    other->hide();
+    panel->show();
   } else if (FListPanelOpen) {
     SetClientHeight(kCollapsedHeight);
-    greclist->hide();
+    panel->hide();
     FListPanelOpen = false;
   } else {
     SetClientHeight(kExpandedHeight);
-    greclist->show();
-    grectask->hide();
+    panel->show();
+    other->hide();
     FListPanelOpen = true;
   }
   CentreOnMonitor();
 }
 
-void Tfrmmain::btnscheduleClick() {
-  if (greclist->isVisible()) {
-    greclist->hide();
-    grectask->show();
-  } else if (FListPanelOpen) {
-    SetClientHeight(kCollapsedHeight);
-    grectask->hide();
-    FListPanelOpen = false;
-  } else {
-    SetClientHeight(kExpandedHeight);
-    grectask->show();
-    greclist->hide();
-    FListPanelOpen = true;
-  }
-  CentreOnMonitor();
-}
+void Tfrmmain::btnreclistClick() { TogglePanel(greclist, grectask); }
+void Tfrmmain::btnscheduleClick() { TogglePanel(grectask, greclist); }
 
 int Tfrmmain::OpenListPanel() const {
   if (height() <= kCollapsedHeight) return 0;
