@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 script="$here/test-server.pa"
 timeout_s=${ZOVEDU_PULSE_START_TIMEOUT:-10}
 
-for tool in pulseaudio pactl; do
+for tool in pulseaudio pactl pacat parec; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "start-test-server: $tool not found (install pulseaudio pulseaudio-utils)" >&2
     exit 1
@@ -70,14 +70,14 @@ for sink in $(pactl list short sinks | cut -f2); do
   setsid pacat --playback --raw --latency-msec=10 --device="$sink" \
     --client-name=zovedu-keepalive --stream-name=silence </dev/zero >/dev/null 2>&1 &
 done
-# A source fed by a monitor (the remapped source) keeps the two-second block
-# of its first start; one short recording from each such source settles that
-# before the first test.
+# The first recording from a source fed by a monitor (the remapped source)
+# still waits up to two seconds for its data; one short recording from each
+# such source takes that wait here instead of in the first test.
 for source in $(pactl list short sources | cut -f2 | grep -v '\.monitor$'); do
   timeout "$timeout_s" parec --raw --latency-msec=10 --device="$source" 2>/dev/null \
     | head -c 64 >/dev/null || true
 done
 
-echo "export PULSE_SERVER=unix:$socket"
+echo "export PULSE_SERVER='unix:$socket'"
 echo "export ZOVEDU_PULSE_PID=$pid"
-echo "export ZOVEDU_PULSE_DIR=$dir"
+echo "export ZOVEDU_PULSE_DIR='$dir'"

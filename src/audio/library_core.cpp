@@ -41,11 +41,13 @@ DWORD GetConfig(DWORD option) {
 
 bool Init(int device, DWORD freq, DWORD) {
   auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (s.outputReady) return Fail(ERROR_ALREADY, false);
+  std::lock_guard life(s.lifecycle);
+  const detail::Snapshot snap = detail::Take();
+  if (snap.outputReady) return Fail(ERROR_ALREADY, false);
   if (freq == 0 || freq > 384000) return Fail(ERROR_FREQ, false);
-  const int err = detail::BackendLocked().initOutput(device);
+  const int err = snap.backend->initOutput(device);
   if (err != OK) return Fail(err, false);
+  std::lock_guard lock(s.mutex);
   s.outputReady = true;
   s.outputDevice = device;
   SetError(OK);
@@ -57,21 +59,31 @@ bool RecordFree();
 bool Free() {
   RecordFree();
   auto& s = State();
+  std::lock_guard life(s.lifecycle);
   for (auto& ch : s.handles.takeAll()) ch->stop();
+  const detail::Snapshot snap = detail::Take();
+  if (!snap.outputReady) return Fail(ERROR_INIT, false);
+  snap.backend->freeOutput();
   std::lock_guard lock(s.mutex);
-  if (!s.outputReady) return Fail(ERROR_INIT, false);
-  detail::BackendLocked().freeOutput();
   s.outputReady = false;
   SetError(OK);
   return true;
 }
 
+namespace {
+// The backend when the output side is initialised; sets ERROR_INIT otherwise.
+std::shared_ptr<Backend> OutputBackend() {
+  detail::Snapshot snap = detail::Take();
+  if (!snap.outputReady) return Fail(ERROR_INIT, std::shared_ptr<Backend>());
+  return std::move(snap.backend);
+}
+}  // namespace
+
 bool GetInfo(Info* info) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.outputReady) return Fail(ERROR_INIT, false);
+  const auto backend = OutputBackend();
+  if (!backend) return false;
   OutputInfo oi;
-  if (!detail::BackendLocked().outputInfo(oi)) return Fail(ERROR_DEVICE, false);
+  if (!backend->outputInfo(oi)) return Fail(ERROR_DEVICE, false);
   info->freq = oi.rate;
   info->speakers = oi.speakers;
   SetError(OK);
@@ -87,9 +99,7 @@ DWORD GetDevice() {
 }
 
 bool GetDeviceInfo(DWORD device, DeviceInfo* info) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  const auto devices = detail::BackendLocked().outputDevices();
+  const auto devices = detail::Take().backend->outputDevices();
   if (device >= devices.size()) return Fail(ERROR_DEVICE, false);
   info->name = devices[device].name;
   info->driver = devices[device].id;
@@ -99,20 +109,18 @@ bool GetDeviceInfo(DWORD device, DeviceInfo* info) {
 }
 
 bool SetVolume(float volume) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.outputReady) return Fail(ERROR_INIT, false);
+  const auto backend = OutputBackend();
+  if (!backend) return false;
   if (!std::isfinite(volume) || volume < 0 || volume > 1) return Fail(ERROR_ILLPARAM, false);
-  if (!detail::BackendLocked().setOutputVolume(volume)) return Fail(ERROR_UNKNOWN, false);
+  if (!backend->setOutputVolume(volume)) return Fail(ERROR_UNKNOWN, false);
   SetError(OK);
   return true;
 }
 
 float GetVolume() {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.outputReady) return Fail(ERROR_INIT, -1.0f);
-  const float v = detail::BackendLocked().outputVolume();
+  const auto backend = OutputBackend();
+  if (!backend) return -1.0f;
+  const float v = backend->outputVolume();
   if (v < 0) return Fail(ERROR_UNKNOWN, -1.0f);
   SetError(OK);
   return v;

@@ -15,10 +15,12 @@ using detail::State;
 
 bool RecordInit(int device) {
   auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (s.captureReady) return Fail(ERROR_ALREADY, false);
-  const int err = detail::BackendLocked().openCapture(device, s.loopbackListed);
+  std::lock_guard life(s.lifecycle);
+  const detail::Snapshot snap = detail::Take();
+  if (snap.captureReady) return Fail(ERROR_ALREADY, false);
+  const int err = snap.backend->openCapture(device, snap.loopbackListed);
   if (err != OK) return Fail(err, false);
+  std::lock_guard lock(s.mutex);
   s.captureReady = true;
   s.captureDevice = device;
   SetError(OK);
@@ -27,14 +29,13 @@ bool RecordInit(int device) {
 
 bool RecordFree() {
   auto& s = State();
-  // Recordings end with their device. Stop them outside the lock: a stop
-  // waits for a running callback, which may itself call into the library.
-  std::vector<std::shared_ptr<Channel>> recordings;
-  for (auto& ch : s.handles.takeAll()) recordings.push_back(std::move(ch));
-  for (auto& ch : recordings) ch->stop();
+  std::lock_guard life(s.lifecycle);
+  // Recordings end with their device. A stop waits for a running callback.
+  for (auto& ch : s.handles.takeAll()) ch->stop();
+  const detail::Snapshot snap = detail::Take();
+  if (!snap.captureReady) return Fail(ERROR_INIT, false);
+  snap.backend->closeCapture();
   std::lock_guard lock(s.mutex);
-  if (!s.captureReady) return Fail(ERROR_INIT, false);
-  detail::BackendLocked().closeCapture();
   s.captureReady = false;
   SetError(OK);
   return true;
@@ -42,27 +43,42 @@ bool RecordFree() {
 
 bool RecordGetDeviceInfo(DWORD device, DeviceInfo* info) {
   auto& s = State();
-  std::lock_guard lock(s.mutex);
-  // Enumerations walk 0, 1, 2…: take a fresh snapshot at the start of each.
-  if (device == 0 || s.captureList.empty())
-    s.captureList = detail::BackendLocked().captureDevices(s.loopbackListed);
-  if (device >= s.captureList.size()) return Fail(ERROR_DEVICE, false);
-  const auto& d = s.captureList[device];
+  const detail::Snapshot snap = detail::Take();
+  BackendDevice d;
+  {
+    std::unique_lock lock(s.mutex);
+    // Enumerations walk 0, 1, 2…: take a fresh snapshot at the start of each.
+    if (device == 0 || s.captureList.empty()) {
+      lock.unlock();
+      auto list = snap.backend->captureDevices(snap.loopbackListed);
+      lock.lock();
+      s.captureList = std::move(list);
+    }
+    if (device >= s.captureList.size()) return Fail(ERROR_DEVICE, false);
+    d = s.captureList[device];
+  }
   info->name = d.name;
   info->driver = d.id;
   info->flags = d.flags | DEVICE_ENABLED;
-  if (s.captureReady && static_cast<int>(device) == s.captureDevice) info->flags |= DEVICE_INIT;
+  if (snap.captureReady && static_cast<int>(device) == snap.captureDevice) info->flags |= DEVICE_INIT;
   SetError(OK);
   return true;
 }
 
+namespace {
+// The backend when a capture device is open; sets ERROR_INIT otherwise.
+std::shared_ptr<Backend> CaptureBackend() {
+  detail::Snapshot snap = detail::Take();
+  if (!snap.captureReady) return Fail(ERROR_INIT, std::shared_ptr<Backend>());
+  return std::move(snap.backend);
+}
+}  // namespace
+
 bool RecordGetInfo(RecordInfo* info) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.captureReady) return Fail(ERROR_INIT, false);
-  auto& b = detail::BackendLocked();
-  info->freq = b.captureRate();
-  info->inputs = static_cast<DWORD>(b.inputs().size());
+  const auto backend = CaptureBackend();
+  if (!backend) return false;
+  info->freq = backend->captureRate();
+  info->inputs = static_cast<DWORD>(backend->inputs().size());
   info->singlein = true;
   info->flags = 0;
   SetError(OK);
@@ -71,10 +87,9 @@ bool RecordGetInfo(RecordInfo* info) {
 
 const char* RecordGetInputName(int input) {
   thread_local std::string name;
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.captureReady) return Fail(ERROR_INIT, static_cast<const char*>(nullptr));
-  const auto inputs = detail::BackendLocked().inputs();
+  const auto backend = CaptureBackend();
+  if (!backend) return nullptr;
+  const auto inputs = backend->inputs();
   if (input < 0 || input >= static_cast<int>(inputs.size()))
     return Fail(ERROR_ILLPARAM, static_cast<const char*>(nullptr));
   name = inputs[input].name;
@@ -83,10 +98,9 @@ const char* RecordGetInputName(int input) {
 }
 
 DWORD RecordGetInput(int input, float* volume) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.captureReady) return Fail(ERROR_INIT, DWORD(0xFFFFFFFF));
-  const auto inputs = detail::BackendLocked().inputs();
+  const auto backend = CaptureBackend();
+  if (!backend) return 0xFFFFFFFF;
+  const auto inputs = backend->inputs();
   if (input < 0 || input >= static_cast<int>(inputs.size())) return Fail(ERROR_ILLPARAM, DWORD(0xFFFFFFFF));
   const auto& in = inputs[input];
   if (volume) *volume = in.volume;
@@ -95,13 +109,12 @@ DWORD RecordGetInput(int input, float* volume) {
 }
 
 bool RecordSetInput(int input, DWORD flags, float volume) {
-  auto& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.captureReady) return Fail(ERROR_INIT, false);
+  const auto backend = CaptureBackend();
+  if (!backend) return false;
   if ((flags & INPUT_ON) && (flags & INPUT_OFF)) return Fail(ERROR_ILLPARAM, false);
   if (!std::isfinite(volume)) return Fail(ERROR_ILLPARAM, false);
   const int on = (flags & INPUT_ON) ? 1 : (flags & INPUT_OFF) ? -1 : 0;
-  if (!detail::BackendLocked().setInput(input, on, volume < 0 ? -1.0f : std::min(volume, 1.0f)))
+  if (!backend->setInput(input, on, volume < 0 ? -1.0f : std::min(volume, 1.0f)))
     return Fail(ERROR_ILLPARAM, false);
   SetError(OK);
   return true;
@@ -109,12 +122,8 @@ bool RecordSetInput(int input, DWORD flags, float volume) {
 
 HRECORD RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc) {
   auto& s = State();
-  std::shared_ptr<Backend> backend;
-  {
-    std::lock_guard lock(s.mutex);
-    if (!s.captureReady) return Fail(ERROR_INIT, HRECORD(0));
-    backend = s.backend;
-  }
+  const auto backend = CaptureBackend();
+  if (!backend) return 0;
   if (freq == 0 || freq > 384000) return Fail(ERROR_FORMAT, HRECORD(0));
   if (chans == 0 || chans > 2) return Fail(ERROR_FORMAT, HRECORD(0));
   CaptureFormat format;

@@ -49,10 +49,18 @@ Backend& BackendLocked() {
   return *s.backend;
 }
 
+Snapshot Take() {
+  auto& s = State();
+  std::lock_guard lock(s.mutex);
+  BackendLocked();
+  return {s.backend, s.loopbackListed, s.outputReady, s.captureReady, s.captureDevice};
+}
+
 }  // namespace detail
 
 void UseBackend(std::shared_ptr<Backend> backend) {
   auto& s = detail::State();
+  std::lock_guard life(s.lifecycle);
   for (auto& ch : s.handles.takeAll()) ch->stop();
   std::lock_guard lock(s.mutex);
   s.backend = std::move(backend);

@@ -13,8 +13,14 @@
 
 namespace zaudio::detail {
 
+// Locking: `mutex` guards the fields only and is never held while the backend
+// is called, because a backend runs callbacks under its own lock and a callback
+// may call back into the library. `lifecycle` serialises Init/Free and
+// RecordInit/RecordFree (held across their backend calls); callbacks must not
+// call those.
 struct LibraryState {
-  std::mutex mutex;  // guards everything but the handle table
+  std::mutex mutex;
+  std::mutex lifecycle;
   std::shared_ptr<Backend> backend;
   bool loopbackListed = false;
   bool outputReady = false;
@@ -30,5 +36,16 @@ struct LibraryState {
 LibraryState& State();
 // The backend, creating the default one on first use. Caller holds State().mutex.
 Backend& BackendLocked();
+
+// What a call needs, copied under the mutex so that the backend is called
+// without it.
+struct Snapshot {
+  std::shared_ptr<Backend> backend;
+  bool loopbackListed = false;
+  bool outputReady = false;
+  bool captureReady = false;
+  int captureDevice = -1;
+};
+Snapshot Take();
 
 }  // namespace zaudio::detail

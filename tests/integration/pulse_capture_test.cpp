@@ -223,9 +223,12 @@ TEST_F(PulseCapture, SinkMayStopOrDestroyItsOwnStream) {
     armed = true;
     std::this_thread::sleep_for(150ms);
     EXPECT_EQ(calls, 2);
-    std::lock_guard lock(streamMutex);
-    EXPECT_EQ(stream == nullptr, destroy);
-    stream.reset();
+    std::unique_ptr<CaptureStream> left;
+    {
+      std::lock_guard lock(streamMutex);
+      left = std::move(stream);
+    }
+    EXPECT_EQ(left == nullptr, destroy);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -75,7 +76,10 @@ void TonePlayer::run(std::string sink, double frequency, double amplitude, doubl
   for (size_t done = 0; done < frames && ok; done += blockFrames) {
     block.clear();
     for (size_t i = done; i < std::min(frames, done + blockFrames); ++i) {
-      auto v = static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * frequency * i / spec.rate));
+      // 5 ms fades: an abrupt start would overshoot after resampling.
+      double fade = std::min({1.0, i / (0.005 * spec.rate), (frames - i) / (0.005 * spec.rate)});
+      double gain = amplitude * (0.5 - 0.5 * std::cos(std::numbers::pi * fade));
+      auto v = static_cast<float>(gain * std::sin(2 * std::numbers::pi * frequency * i / spec.rate));
       block.push_back(v);
       block.push_back(v);
     }

@@ -30,7 +30,8 @@ class PulseServerTest : public ::testing::Test {
   bool ready_ = false;
 };
 
-// Plays a sine on both channels of a sink, in real time, on its own thread.
+// Plays a sine on both channels of a sink, in real time, on its own thread;
+// it fades in and out over 5 ms.
 class TonePlayer {
  public:
   TonePlayer(std::string sink, double frequency, double amplitude, double seconds);
@@ -42,9 +43,9 @@ class TonePlayer {
  private:
   void run(std::string sink, double frequency, double amplitude, double seconds);
 
-  std::thread thread_;
   std::string error_;
   bool ok_ = false;
+  std::thread thread_;  // last: starts once the fields it writes exist
 };
 
 }  // namespace zovedu_test

@@ -4,6 +4,7 @@
 #include <pulse/stream.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -12,17 +13,23 @@
 namespace zaudio::pulse {
 
 namespace {
-// How much audio one delivery carries at most: small, so that level meters
-// and recordings stay close to real time.
+// The longest the server holds captured audio before sending it: short, so
+// that level meters and recordings stay close to real time.
 constexpr pa_usec_t kFragmentUsec = 15000;
+// The least the sink gets at a time. The server may send tiny pieces (a
+// frame or even part of one); the sink's per-block work should not multiply.
+constexpr pa_usec_t kLeastDeliveryUsec = 5000;
 }  // namespace
 
 // Owned jointly by the stream object and, during each read, by the loop
 // thread: the sink may destroy the stream object while it runs.
 class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
  public:
-  Record(std::shared_ptr<PulseConnection> connection, CaptureSink sink, size_t frameBytes)
-      : connection_(std::move(connection)), sink_(std::move(sink)), frameBytes_(frameBytes) {}
+  Record(std::shared_ptr<PulseConnection> connection, CaptureSink sink, const pa_sample_spec& spec)
+      : connection_(std::move(connection)),
+        sink_(std::move(sink)),
+        frameBytes_(pa_frame_size(&spec)),
+        leastBytes_(std::max(frameBytes_, pa_usec_to_bytes(kLeastDeliveryUsec, &spec))) {}
 
   ~Record() {
     {
@@ -67,8 +74,10 @@ class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
   }
 
   void stop() {
-    // Callbacks run with the lock held, so once the lock is ours and the
-    // callbacks are cleared no delivery is under way or can start.
+    // No new delivery starts from here on, even while a slow sink keeps the
+    // loop thread busy. Callbacks run with the lock held, so once the lock is
+    // ours and the callbacks are cleared, none is under way or can start.
+    stopping_ = true;
     PulseConnection::Lock lock(*connection_);
     detach();
   }
@@ -108,38 +117,32 @@ class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
     static_cast<Record*>(userdata)->connection_->signal();
   }
 
+  // Gathers what the server has sent and hands it on in whole frames, at
+  // least kLeastDeliveryUsec at a time. The server's pieces need not end on a
+  // frame boundary, and a sink slower than real time catches up with fewer,
+  // larger blocks.
   void readAll() {
     std::shared_ptr<Record> keep = shared_from_this();
-    while (!ended_ && pa_stream_readable_size(stream_) > 0) {
+    while (!ended_ && !stopping_ && pa_stream_readable_size(stream_) > 0) {
       const void* data = nullptr;
       size_t bytes = 0;
       if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
       // A hole (data lost on the server's side) has no samples to hand on.
-      if (data) deliver(static_cast<const std::uint8_t*>(data), bytes);
-      if (!detached_) pa_stream_drop(stream_);
+      if (data) {
+        auto* p = static_cast<const std::uint8_t*>(data);
+        pending_.insert(pending_.end(), p, p + bytes);
+      }
+      pa_stream_drop(stream_);
+    }
+    const size_t whole = pending_.size() - pending_.size() % frameBytes_;
+    if (whole >= leastBytes_ && !ended_ && !stopping_) {
+      call(pending_.data(), whole);
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(whole));
     }
     if (ended_) detach();
   }
 
-  // Hands whole frames to the sink; a trailing part frame waits for the rest.
-  void deliver(const std::uint8_t* data, size_t bytes) {
-    if (!partFrame_.empty()) {
-      size_t take = std::min(frameBytes_ - partFrame_.size(), bytes);
-      partFrame_.insert(partFrame_.end(), data, data + take);
-      data += take;
-      bytes -= take;
-      if (partFrame_.size() < frameBytes_) return;
-      bool goOn = call(partFrame_.data(), partFrame_.size());
-      partFrame_.clear();
-      if (!goOn) return;
-    }
-    size_t whole = bytes - bytes % frameBytes_;
-    if (whole > 0 && !call(data, whole)) return;
-    partFrame_.assign(data + whole, data + bytes);
-  }
-
-  bool call(const std::uint8_t* data, size_t bytes) {
-    if (ended_) return false;
+  void call(const std::uint8_t* data, size_t bytes) {
     bool goOn = false;
     try {
       goOn = sink_(data, bytes);
@@ -149,7 +152,6 @@ class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
       goOn = false;
     }
     if (!goOn) ended_ = true;
-    return goOn && !ended_;
   }
 
   // With the lock held: no more callbacks, and the server drops the stream.
@@ -165,8 +167,10 @@ class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
   std::shared_ptr<PulseConnection> connection_;
   pa_stream* stream_ = nullptr;
   CaptureSink sink_;
-  size_t frameBytes_;
-  std::vector<std::uint8_t> partFrame_;
+  const size_t frameBytes_;
+  const size_t leastBytes_;
+  std::vector<std::uint8_t> pending_;  // read but not handed on yet
+  std::atomic<bool> stopping_{false};
   bool ended_ = false;     // guarded by the loop lock
   bool detached_ = false;  // guarded by the loop lock
 };
@@ -189,7 +193,7 @@ std::unique_ptr<PulseCaptureStream> PulseCaptureStream::start(
     error = ERROR_START;  // starting waits for the server, which this thread serves
     return nullptr;
   }
-  auto record = std::make_shared<Record>(std::move(connection), std::move(sink), pa_frame_size(&spec));
+  auto record = std::make_shared<Record>(std::move(connection), std::move(sink), spec);
   error = record->connect(source, spec, map, paused);
   if (error != OK) return nullptr;
   return std::unique_ptr<PulseCaptureStream>(new PulseCaptureStream(std::move(record)));

@@ -1,6 +1,5 @@
 #include "audio/pulse/pulse_connection.h"
 
-#include <pulse/error.h>
 #include <pulse/rtclock.h>
 
 #include <thread>
@@ -45,11 +44,12 @@ std::shared_ptr<PulseConnection> PulseConnection::open(std::chrono::milliseconds
     return nullptr;
   }
   pa_context_set_state_callback(c->context_, &PulseConnection::onContextState, c.get());
+  // Named before the start: set later, the name would go to the caller's thread.
+  pa_threaded_mainloop_set_name(c->loop_, "zaudio-pulse");
   if (pa_threaded_mainloop_start(c->loop_) < 0) {
     error = ERROR_DRIVER;
     return nullptr;
   }
-  pa_threaded_mainloop_set_name(c->loop_, "zaudio-pulse");
 
   Lock lock(*c);
   // No autospawn: a library must not start a sound server behind the user's

@@ -41,8 +41,10 @@ std::optional<pa_sample_format_t> SampleFormatFor(SampleType type) {
 
 int ErrorForPulse(int paError, int fallback) {
   switch (paError) {
-    case PA_ERR_NOENTITY:
-    case PA_ERR_KILLED:
+    case PA_ERR_NOENTITY:  // no such source or sink (any more)
+    case PA_ERR_KILLED:    // the device went away under the stream
+    case PA_ERR_ACCESS:
+    case PA_ERR_BUSY:
       return ERROR_DEVICE;
     case PA_ERR_INVALID:
     case PA_ERR_NOTSUPPORTED:
@@ -53,10 +55,8 @@ int ErrorForPulse(int paError, int fallback) {
     case PA_ERR_TIMEOUT:
     case PA_ERR_AUTHKEY:
     case PA_ERR_VERSION:
+    case PA_ERR_INVALIDSERVER:
       return ERROR_DRIVER;
-    case PA_ERR_ACCESS:
-    case PA_ERR_BUSY:
-      return ERROR_DEVICE;
     default:
       return fallback;
   }
