@@ -47,7 +47,7 @@ Tfrmabout::Tfrmabout(const QString& site, const QString& supportAddress, QWidget
   QFont f = lproduct->font();
   f.setBold(true);
   f.setItalic(true);
-  f.setPointSize(f.pointSize() + 6);
+  f.setPixelSize(20);
   lproduct->setFont(f);
   lproduct->setGeometry(100, 10, 250, 30);
   auto* siteCaption = new QLabel(QStringLiteral("Official Site:"), this);

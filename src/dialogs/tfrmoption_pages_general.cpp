@@ -56,7 +56,11 @@ void Tfrmoption::BuildDarPage() {
   cslientnew = Check("cslientnew", QStringLiteral("Stop/New Recording at silent"));
   // The three long captions need a little less than the default font to fit.
   QFont small = action->font();
-  small.setPointSizeF(small.pointSizeF() * 0.9);
+  // The font may be sized in pixels (the application's) or in points.
+  if (small.pixelSize() > 0)
+    small.setPixelSize(small.pixelSize() - 1);
+  else
+    small.setPointSizeF(small.pointSizeF() * 0.9);
   action->setFont(small);
   for (QWidget* w : {cslientpause, cslientstop, cslientnew}) actionCol->addWidget(w);
   bottom->addWidget(action, 1);
