@@ -70,17 +70,9 @@ bool Free() {
   return true;
 }
 
-namespace {
-// The backend when the output side is initialised; sets ERROR_INIT otherwise.
-std::shared_ptr<Backend> OutputBackend() {
-  detail::Snapshot snap = detail::Take();
-  if (!snap.outputReady) return Fail(ERROR_INIT, std::shared_ptr<Backend>());
-  return std::move(snap.backend);
-}
-}  // namespace
 
 bool GetInfo(Info* info) {
-  const auto backend = OutputBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::outputReady);
   if (!backend) return false;
   OutputInfo oi;
   if (!backend->outputInfo(oi)) return Fail(ERROR_DEVICE, false);
@@ -109,7 +101,7 @@ bool GetDeviceInfo(DWORD device, DeviceInfo* info) {
 }
 
 bool SetVolume(float volume) {
-  const auto backend = OutputBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::outputReady);
   if (!backend) return false;
   if (!std::isfinite(volume) || volume < 0 || volume > 1) return Fail(ERROR_ILLPARAM, false);
   if (!backend->setOutputVolume(volume)) return Fail(ERROR_UNKNOWN, false);
@@ -118,7 +110,7 @@ bool SetVolume(float volume) {
 }
 
 float GetVolume() {
-  const auto backend = OutputBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::outputReady);
   if (!backend) return -1.0f;
   const float v = backend->outputVolume();
   if (v < 0) return Fail(ERROR_UNKNOWN, -1.0f);

@@ -65,17 +65,9 @@ bool RecordGetDeviceInfo(DWORD device, DeviceInfo* info) {
   return true;
 }
 
-namespace {
-// The backend when a capture device is open; sets ERROR_INIT otherwise.
-std::shared_ptr<Backend> CaptureBackend() {
-  detail::Snapshot snap = detail::Take();
-  if (!snap.captureReady) return Fail(ERROR_INIT, std::shared_ptr<Backend>());
-  return std::move(snap.backend);
-}
-}  // namespace
 
 bool RecordGetInfo(RecordInfo* info) {
-  const auto backend = CaptureBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return false;
   info->freq = backend->captureRate();
   info->inputs = static_cast<DWORD>(backend->inputs().size());
@@ -87,7 +79,7 @@ bool RecordGetInfo(RecordInfo* info) {
 
 const char* RecordGetInputName(int input) {
   thread_local std::string name;
-  const auto backend = CaptureBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return nullptr;
   const auto inputs = backend->inputs();
   if (input < 0 || input >= static_cast<int>(inputs.size()))
@@ -98,7 +90,7 @@ const char* RecordGetInputName(int input) {
 }
 
 DWORD RecordGetInput(int input, float* volume) {
-  const auto backend = CaptureBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return 0xFFFFFFFF;
   const auto inputs = backend->inputs();
   if (input < 0 || input >= static_cast<int>(inputs.size())) return Fail(ERROR_ILLPARAM, DWORD(0xFFFFFFFF));
@@ -109,7 +101,7 @@ DWORD RecordGetInput(int input, float* volume) {
 }
 
 bool RecordSetInput(int input, DWORD flags, float volume) {
-  const auto backend = CaptureBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return false;
   if ((flags & INPUT_ON) && (flags & INPUT_OFF)) return Fail(ERROR_ILLPARAM, false);
   if (!std::isfinite(volume)) return Fail(ERROR_ILLPARAM, false);
@@ -122,7 +114,7 @@ bool RecordSetInput(int input, DWORD flags, float volume) {
 
 HRECORD RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc) {
   auto& s = State();
-  const auto backend = CaptureBackend();
+  const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return 0;
   if (freq == 0 || freq > 384000) return Fail(ERROR_FORMAT, HRECORD(0));
   if (chans == 0 || chans > 2) return Fail(ERROR_FORMAT, HRECORD(0));

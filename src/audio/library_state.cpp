@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/error_state.h"
 #include "audio/pulse/pulse_backend.h"
 #include "audio/virtual/virtual_backend.h"
 
@@ -54,6 +55,12 @@ Snapshot Take() {
   std::lock_guard lock(s.mutex);
   BackendLocked();
   return {s.backend, s.loopbackListed, s.outputReady, s.captureReady, s.captureDevice};
+}
+
+std::shared_ptr<Backend> ReadyBackend(bool Snapshot::*side) {
+  Snapshot snap = Take();
+  if (!(snap.*side)) return Fail(ERROR_INIT, std::shared_ptr<Backend>());
+  return std::move(snap.backend);
 }
 
 }  // namespace detail

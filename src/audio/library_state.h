@@ -47,5 +47,9 @@ struct Snapshot {
   int captureDevice = -1;
 };
 Snapshot Take();
+// The backend when the given side (&Snapshot::outputReady or
+// &Snapshot::captureReady) is initialised; otherwise sets ERROR_INIT and
+// returns nothing.
+std::shared_ptr<Backend> ReadyBackend(bool Snapshot::*side);
 
 }  // namespace zaudio::detail
