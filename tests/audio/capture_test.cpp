@@ -6,6 +6,16 @@
 #include "virtual_fixture.h"
 
 using namespace zaudio;
+using zovedu_test::ChannelOf;
+using zovedu_test::FindTone;
+
+namespace {
+// The tone on one channel of interleaved samples.
+zovedu_test::ToneFound Tone(const std::vector<float>& interleaved, int channels, int channel, double rate,
+                            double frequency = 1000) {
+  return FindTone(ChannelOf(interleaved, channels, channel), rate, frequency);
+}
+}  // namespace
 
 namespace {
 struct FormatCase {
@@ -35,11 +45,11 @@ TEST_P(CaptureFormats, DeliversTheGeneratedToneInTheRequestedFormat) {
 
   ASSERT_EQ(cap.samples.size(), c.rate / 2 * c.chans);
   EXPECT_EQ(cap.calls, 50u);
-  const ToneMeasure left = MeasureTone(cap.samples, c.chans, 0, c.rate);
+  const auto left = Tone(cap.samples, c.chans, 0, c.rate);
   EXPECT_NEAR(left.peak, 0.5, c.tolerance);
   EXPECT_NEAR(left.frequency, 1000, 5);
   if (c.chans == 2) {
-    const ToneMeasure right = MeasureTone(cap.samples, 2, 1, c.rate);
+    const auto right = Tone(cap.samples, 2, 1, c.rate, 2500);
     EXPECT_NEAR(right.peak, 0.25, c.tolerance);
     EXPECT_NEAR(right.frequency, 2500, 10);
   }
@@ -153,7 +163,7 @@ TEST_F(VirtualLibrary, VolumeEffectScalesTheCapturedSignalUntilRemoved) {
   p.fVolume = 0.5f;
   ASSERT_TRUE(FXSetParameters(fx, &p));
   backend->pump(4410);
-  EXPECT_NEAR(MeasureTone(cap.samples, 2, 0, 44100).peak, 0.25, 1e-4);
+  EXPECT_NEAR(Tone(cap.samples, 2, 0, 44100).peak, 0.25, 1e-4);
   EXPECT_NEAR(ChannelGetLevel(hf) & 0xFFFF, 8192, 2);
 
   ASSERT_TRUE(ChannelRemoveFX(hf, fx));
@@ -161,7 +171,7 @@ TEST_F(VirtualLibrary, VolumeEffectScalesTheCapturedSignalUntilRemoved) {
   EXPECT_FALSE(FXGetParameters(fx, &p));
   cap.samples.clear();
   backend->pump(4410);
-  EXPECT_NEAR(MeasureTone(cap.samples, 2, 0, 44100).peak, 0.5, 1e-4);
+  EXPECT_NEAR(Tone(cap.samples, 2, 0, 44100).peak, 0.5, 1e-4);
 
   EXPECT_EQ(ChannelSetFX(hf, 0x7777, 1), 0u);
   EXPECT_EQ(ErrorGetCode(), ERROR_ILLTYPE);
@@ -178,8 +188,8 @@ TEST_F(VirtualLibrary, VolumeEffectOnOneChannelOf16BitCapture) {
   BFX_VOLUME p{2, 0.0f};  // silence the right channel only
   ASSERT_TRUE(FXSetParameters(fx, &p));
   backend->pump(4410);
-  EXPECT_NEAR(MeasureTone(cap.samples, 2, 0, 44100).peak, 0.5, 1e-3);
-  EXPECT_EQ(MeasureTone(cap.samples, 2, 1, 44100).peak, 0.0);
+  EXPECT_NEAR(Tone(cap.samples, 2, 0, 44100).peak, 0.5, 1e-3);
+  EXPECT_EQ(Tone(cap.samples, 2, 1, 44100).peak, 0.0);
 }
 
 TEST_F(VirtualLibrary, RealTimeBackendCallsBackOnItsOwnThread) {

@@ -15,7 +15,7 @@
 #include "audio/pulse/pulse_backend.h"
 #include "audio/zaudio.h"
 #include "pulse_test_server.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 namespace zovedu_test {
 namespace {

@@ -1,23 +1,91 @@
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
-#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <numbers>
 
-ToneMeasure MeasureTone(const std::vector<float>& interleaved, int channels, int channel, double rate) {
-  ToneMeasure m;
-  const size_t frames = interleaved.size() / static_cast<size_t>(channels);
-  long first = -1, last = -1, crossings = 0;
-  float prev = 0;
-  for (size_t i = 0; i < frames; ++i) {
-    const float v = interleaved[i * channels + channel];
-    m.peak = std::max<double>(m.peak, std::fabs(v));
-    if (i > 0 && prev < 0 && v >= 0) {
-      if (first < 0) first = static_cast<long>(i);
-      last = static_cast<long>(i);
-      ++crossings;
-    }
-    prev = v;
+namespace zovedu_test {
+
+std::vector<float> ToFloats(zaudio::SampleType type, const std::vector<std::uint8_t>& bytes) {
+  std::vector<float> out;
+  switch (type) {
+    case zaudio::SampleType::U8:
+      for (std::uint8_t b : bytes) out.push_back((b - 128) / 128.0f);
+      break;
+    case zaudio::SampleType::S16:
+      for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::int16_t v;
+        std::memcpy(&v, &bytes[i], 2);
+        out.push_back(v / 32768.0f);
+      }
+      break;
+    case zaudio::SampleType::F32:
+      for (size_t i = 0; i + 3 < bytes.size(); i += 4) {
+        float v;
+        std::memcpy(&v, &bytes[i], 4);
+        out.push_back(v);
+      }
+      break;
   }
-  if (crossings > 1) m.frequency = (crossings - 1) * rate / static_cast<double>(last - first);
-  return m;
+  return out;
 }
+
+std::vector<float> ChannelOf(const std::vector<float>& interleaved, int channels, int channel) {
+  std::vector<float> out;
+  for (size_t i = channel; i < interleaved.size(); i += channels) out.push_back(interleaved[i]);
+  return out;
+}
+
+namespace {
+
+// Energy share of one frequency, by the Goertzel recurrence.
+double Purity(const float* x, size_t n, double rate, double frequency) {
+  const double w = 2 * std::numbers::pi * frequency / rate;
+  const double coeff = 2 * std::cos(w);
+  double s1 = 0, s2 = 0, energy = 0;
+  for (size_t i = 0; i < n; ++i) {
+    double s0 = x[i] + coeff * s1 - s2;
+    s2 = s1;
+    s1 = s0;
+    energy += double(x[i]) * x[i];
+  }
+  double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;  // |X(f)|^2
+  // A sine of amplitude A gives |X| = A n / 2 and energy A^2 n / 2.
+  double toneEnergy = 2 * power / n;
+  return energy > 0 ? toneEnergy / energy : 0;
+}
+
+}  // namespace
+
+ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
+                   double threshold) {
+  ToneFound t;
+  size_t first = samples.size(), last = 0;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    if (std::fabs(samples[i]) > threshold) {
+      first = std::min(first, i);
+      last = i;
+    }
+  }
+  if (first >= samples.size()) return t;
+  t.found = true;
+  t.seconds = (last - first) / rate;
+  const auto edge = static_cast<size_t>(0.010 * rate);
+  if (last - first <= 2 * edge + 10) return t;
+  const size_t begin = first + edge, end = last - edge;
+
+  long firstRise = -1, lastRise = -1, rises = 0;
+  for (size_t i = begin; i < end; ++i) {
+    t.peak = std::max(t.peak, double(std::fabs(samples[i])));
+    if (i > begin && samples[i - 1] < 0 && samples[i] >= 0) {
+      if (firstRise < 0) firstRise = static_cast<long>(i);
+      lastRise = static_cast<long>(i);
+      ++rises;
+    }
+  }
+  if (rises > 1) t.frequency = (rises - 1) * rate / double(lastRise - firstRise);
+  t.purity = Purity(samples.data() + begin, end - begin, rate, expectedFrequency);
+  return t;
+}
+
+}  // namespace zovedu_test

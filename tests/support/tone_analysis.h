@@ -1,13 +1,31 @@
-// Measures a captured tone: peak and frequency by counting rising zero
-// crossings of one channel.
+// Checks on captured audio: samples to floats, and the level and frequency of
+// the tone they contain.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <vector>
 
-struct ToneMeasure {
-  double peak = 0;       // 0..1
-  double frequency = 0;  // Hz
+#include "audio/backend.h"
+
+namespace zovedu_test {
+
+// Interleaved samples of one type as floats in -1..1.
+std::vector<float> ToFloats(zaudio::SampleType type, const std::vector<std::uint8_t>& bytes);
+
+// One channel of interleaved samples.
+std::vector<float> ChannelOf(const std::vector<float>& interleaved, int channels, int channel);
+
+struct ToneFound {
+  bool found = false;     // any sample above the threshold
+  double seconds = 0;     // length of the stretch between first and last loud sample
+  double peak = 0;        // largest magnitude in it
+  double frequency = 0;   // from the rising zero crossings
+  double purity = 0;      // share of the stretch's energy at the expected frequency
 };
 
-ToneMeasure MeasureTone(const std::vector<float>& interleaved, int channels, int channel, double rate);
+// Finds the stretch where a tone plays (samples above threshold) and measures
+// it, leaving out its first and last 10 ms where the tone starts and ends.
+ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
+                   double threshold = 0.02);
+
+}  // namespace zovedu_test
