@@ -129,7 +129,8 @@ TEST_F(MainWindowTest, OlderModelListsInputsAndKeepsOnlyTheChosenOneOn) {
   EXPECT_EQ(w.Rslist->currentIndex(), 2);  // the last input that is on
   auto onFlags = [&] {
     std::vector<bool> on;
-    for (const auto& in : backend->captureDeviceState()[0].inputs) on.push_back(in.on);
+    const auto devices = backend->captureDeviceState();
+    for (const auto& in : devices[0].inputs) on.push_back(in.on);
     return on;
   };
   EXPECT_EQ(onFlags(), (std::vector<bool>{false, false, true}));
