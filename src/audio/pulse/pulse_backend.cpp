@@ -30,11 +30,22 @@ PulseBackend::PulseBackend(std::chrono::milliseconds connectTimeout)
 PulseBackend::~PulseBackend() = default;
 
 std::shared_ptr<PulseConnection> PulseBackend::connection(int& error) {
+  {
+    std::lock_guard guard(mutex_);
+    std::shared_ptr<PulseConnection> c = shared_.lock();
+    if (c && c->alive()) {
+      error = OK;
+      return c;
+    }
+  }
+  // Connect without holding mutex_: a capture callback runs under the
+  // connection's lock and may itself need mutex_.
+  std::shared_ptr<PulseConnection> fresh = PulseConnection::open(connectTimeout_, error);
+  if (!fresh) return nullptr;
   std::lock_guard guard(mutex_);
   std::shared_ptr<PulseConnection> c = shared_.lock();
-  if (!c || !c->alive()) {
-    c = PulseConnection::open(connectTimeout_, error);
-    if (!c) return nullptr;
+  if (!c || !c->alive()) {  // another thread may have connected meanwhile
+    c = std::move(fresh);
     shared_ = c;
   }
   if (output_) output_ = c;
