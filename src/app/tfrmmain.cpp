@@ -8,9 +8,7 @@
 #include <QFileInfo>
 #include <QShowEvent>
 
-#include "app/image_list.h"
 #include "dialogs/tfrmoption.h"
-#include "services/app_error.h"
 #include "services/message_service.h"
 #include "services/paths.h"
 #include "services/platform_info.h"
@@ -25,7 +23,6 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
 Tfrmmain::~Tfrmmain() { FormDestroy(); }
 
 void Tfrmmain::FormCreate() {
-  // The task list's small icons come from the list icons.
   FScheduledRun = false;
   setFixedSize(530, 306);
   FSampleRate = 44100;
@@ -65,7 +62,6 @@ void Tfrmmain::FormCreate() {
 
   FLeftLevels.assign(PB->width(), 0);
   FRightLevels.assign(PB->width(), 0);
-  setAttribute(Qt::WA_OpaquePaintEvent, false);
   FFirstShow = true;
 }
 

@@ -1,5 +1,7 @@
 #include "support/tone_analysis.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -86,6 +88,19 @@ ToneFound FindTone(const std::vector<float>& samples, double rate, double expect
   if (rises > 1) t.frequency = (rises - 1) * rate / double(lastRise - firstRise);
   t.purity = Purity(samples.data() + begin, end - begin, rate, expectedFrequency);
   return t;
+}
+
+void ExpectTestToneOnEveryChannel(const std::vector<float>& interleaved, int channels, double rate) {
+  ASSERT_EQ(interleaved.size() % static_cast<size_t>(channels), 0u);
+  for (int ch = 0; ch < channels; ++ch) {
+    SCOPED_TRACE(ch);
+    const ToneFound t = FindTone(ChannelOf(interleaved, channels, ch), rate, 1000);
+    ASSERT_TRUE(t.found);
+    EXPECT_NEAR(t.seconds, 0.3, 0.03);
+    EXPECT_NEAR(t.peak, 0.5, 0.02);
+    EXPECT_NEAR(t.frequency, 1000, 5);
+    EXPECT_GT(t.purity, 0.95);
+  }
 }
 
 }  // namespace zovedu_test

@@ -28,4 +28,8 @@ struct ToneFound {
 ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
                    double threshold = 0.02);
 
+// Expects the 0.3 s half-scale 1 kHz test tone on every channel of the
+// interleaved samples: its length, peak, frequency and purity.
+void ExpectTestToneOnEveryChannel(const std::vector<float>& interleaved, int channels, double rate);
+
 }  // namespace zovedu_test
