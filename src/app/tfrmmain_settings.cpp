@@ -3,16 +3,20 @@
 
 #include "app/tfrmmain.h"
 #include "services/platform_info.h"
+#include "settings/ini_edit_session.h"
 #include "settings/ini_file.h"
 
 namespace {
 const QString kMain = QStringLiteral("Main");
 
-// Sets a list's selection without running its change handler; an index the
-// list does not have leaves it without a selection.
-void SelectQuietly(QComboBox* list, int index) {
+// Selects the list index stored under key without running the list's change
+// handler. An index the list does not have gives the key's default def: a
+// list without a selection would leave no channel count, format or file
+// extension to record with.
+void LoadListIndex(const IniFile& ini, QComboBox* list, const QString& key, int def) {
+  const int index = ini.ReadInteger(kMain, key, def);
   const QSignalBlocker block(list);
-  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : def);
 }
 }  // namespace
 
@@ -22,12 +26,11 @@ void Tfrmmain::LoadMainSettings() {
     const QSignalBlocker block(Cvolume);
     Cvolume->setValue(ini.ReadInteger(kMain, QStringLiteral("Volume"), 20));
   }
-  SelectQuietly(cchannel, ini.ReadInteger(kMain, QStringLiteral("Channel"), 1));
+  LoadListIndex(ini, cchannel, QStringLiteral("Channel"), 1);
   // With the newer device model the open device decides the rate.
-  if (PlatformInfo::version().major <= 5)
-    SelectQuietly(csample, ini.ReadInteger(kMain, QStringLiteral("Sample"), 5));
-  SelectQuietly(cbit, ini.ReadInteger(kMain, QStringLiteral("Bits"), 1));
-  SelectQuietly(cformat, ini.ReadInteger(kMain, QStringLiteral("Format"), 0));
+  if (PlatformInfo::version().major <= 5) LoadListIndex(ini, csample, QStringLiteral("Sample"), 5);
+  LoadListIndex(ini, cbit, QStringLiteral("Bits"), 1);
+  LoadListIndex(ini, cformat, QStringLiteral("Format"), 0);
   FVisMode = ini.ReadInteger(kMain, QStringLiteral("Vis"), 1);
   const int list = ini.ReadInteger(kMain, QStringLiteral("List"), 0);
 
@@ -40,13 +43,15 @@ void Tfrmmain::LoadMainSettings() {
   if (list == 2) btnscheduleClick();
 }
 
+// The whole section in one replacement of the file.
 void Tfrmmain::SaveMainSettings() {
-  IniFile ini(SettingsFilePath(FWorkFolder));
-  ini.WriteInteger(kMain, QStringLiteral("Volume"), Cvolume->value());
-  ini.WriteInteger(kMain, QStringLiteral("Channel"), cchannel->currentIndex());
-  ini.WriteInteger(kMain, QStringLiteral("Sample"), csample->currentIndex());
-  ini.WriteInteger(kMain, QStringLiteral("Bits"), cbit->currentIndex());
-  ini.WriteInteger(kMain, QStringLiteral("Format"), cformat->currentIndex());
-  ini.WriteInteger(kMain, QStringLiteral("Vis"), FVisMode);
-  ini.WriteInteger(kMain, QStringLiteral("List"), OpenListPanel());
+  IniEditSession session(SettingsFilePath(FWorkFolder));
+  session.WriteInteger(kMain, QStringLiteral("Volume"), Cvolume->value());
+  session.WriteInteger(kMain, QStringLiteral("Channel"), cchannel->currentIndex());
+  session.WriteInteger(kMain, QStringLiteral("Sample"), csample->currentIndex());
+  session.WriteInteger(kMain, QStringLiteral("Bits"), cbit->currentIndex());
+  session.WriteInteger(kMain, QStringLiteral("Format"), cformat->currentIndex());
+  session.WriteInteger(kMain, QStringLiteral("Vis"), FVisMode);
+  session.WriteInteger(kMain, QStringLiteral("List"), OpenListPanel());
+  session.Commit();
 }

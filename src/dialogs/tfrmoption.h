@@ -14,6 +14,7 @@
 
 class MainWindowLink;
 class IniFile;
+class IniEditSession;
 class TUpDown;
 class QAbstractButton;
 class QButtonGroup;
@@ -73,6 +74,9 @@ class Tfrmoption : public QDialog {
   void FillSpeexBitrateList();
   void FillWmaRateLists();
   int WmaNominalBitrate();
+  // The bitrates in kbps the size display assumes for the MP3 and OGG pages.
+  int Mp3NominalBitrate() const;
+  int OggNominalBitrate() const;
 
   // --- navigation and showing -----------------------------------------------
   // Selects the tree node of a page, which shows it.
@@ -233,7 +237,7 @@ class Tfrmoption : public QDialog {
 
   // settings helpers
   void LoadSetting(const IniFile& ini, const OptionSetting& s);
-  void SaveSetting(IniFile& ini, const OptionSetting& s) const;
+  void SaveSetting(IniEditSession& session, const OptionSetting& s) const;
   bool ConditionHolds(OptionSetting::Condition c, bool forSaving) const;
   void ApplyValue(QWidget* control, const QVariant& value);
   QVariant AbsentValue(const OptionSetting& s) const;

@@ -1,13 +1,16 @@
 // What the recording engine and the wizards ask of the options dialog: the
-// next output name, the split settings, and the encoder lists.
+// next output name, the split settings, the encoder lists and the nominal bitrates.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 
 #include "dialogs/main_window_link.h"
 #include "dialogs/tfrmoption.h"
+#include "dialogs/up_down.h"
 #include "encoders/bitrate_tables.h"
+#include "encoders/nominal_bitrate.h"
 #include "encoders/wma_settings.h"
 #include "recording/output_naming.h"
 #include "services/clock.h"
@@ -96,4 +99,26 @@ int Tfrmoption::WmaNominalBitrate() {
                              wmacbrbitratecom->currentText(),
                              cwmavbr->isChecked() && wmaqualitycom->count() > 0,
                              wmaqualitycom->currentText());
+}
+
+int Tfrmoption::Mp3NominalBitrate() const {
+  Mp3BitrateChoice choice;
+  choice.preset = cmp3preset->isChecked();
+  choice.presetIndex = mp3presetcom->currentIndex();
+  choice.cbr = cmp3cbr->isChecked();
+  choice.cbrIndex = mp3cbrbitratecom->currentIndex();
+  choice.vbr = cmp3vbr->isChecked();
+  choice.minIndex = mp3minbitratecom->currentIndex();
+  choice.quality = cbarmp3quality->value();
+  choice.abr = cmp3abr->isChecked();
+  // The edit's number as the up-down reads it: kept inside the ABR range,
+  // the last valid one while the edit holds none.
+  choice.abrBitrate = udmp3abr->position();
+  choice.sampleRateIndex = link_->SampleRateIndex();
+  return ::Mp3NominalBitrate(choice);
+}
+
+int Tfrmoption::OggNominalBitrate() const {
+  return ::OggNominalBitrate(coggquality->isChecked(), cbaroggquality->value(),
+                             oggnorbitratecom->currentIndex());
 }

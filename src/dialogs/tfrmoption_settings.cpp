@@ -24,6 +24,7 @@
 #include "dialogs/tfrmoption.h"
 #include "dialogs/up_down.h"
 #include "services/paths.h"
+#include "settings/ini_edit_session.h"
 #include "settings/ini_file.h"
 
 namespace {
@@ -137,24 +138,26 @@ void Tfrmoption::LoadSettings() {
   }
 }
 
-void Tfrmoption::SaveSetting(IniFile& ini, const OptionSetting& s) const {
+void Tfrmoption::SaveSetting(IniEditSession& session, const OptionSetting& s) const {
   if (auto* combo = qobject_cast<QComboBox*>(s.control)) {
-    ini.WriteInteger(s.section, s.key, combo->currentIndex());
+    session.WriteInteger(s.section, s.key, combo->currentIndex());
   } else if (auto* button = qobject_cast<QAbstractButton*>(s.control)) {
-    ini.WriteBool(s.section, s.key, button->isChecked());
+    session.WriteBool(s.section, s.key, button->isChecked());
   } else if (auto* slider = qobject_cast<QSlider*>(s.control)) {
-    ini.WriteInteger(s.section, s.key, slider->value());
+    session.WriteInteger(s.section, s.key, slider->value());
   } else if (auto* upDown = qobject_cast<TUpDown*>(s.control)) {
-    ini.WriteInteger(s.section, s.key, upDown->position());
+    session.WriteInteger(s.section, s.key, upDown->position());
   } else if (auto* edit = qobject_cast<QLineEdit*>(s.control)) {
-    ini.WriteString(s.section, s.key, edit->text());
+    session.WriteString(s.section, s.key, edit->text());
   }
 }
 
+// All options in one replacement of the file: one read, one sync, one rename.
 void Tfrmoption::SaveSettings() {
-  IniFile ini(SettingsPath());
+  IniEditSession session(SettingsPath());
   for (const OptionSetting& s : FSettings)
-    if (ConditionHolds(s.condition, true)) SaveSetting(ini, s);
+    if (ConditionHolds(s.condition, true)) SaveSetting(session, s);
+  session.Commit();
 }
 
 void Tfrmoption::ResetPageDefaults(int page) {
@@ -213,17 +216,18 @@ void Tfrmoption::SaveHotkeyOfAction() {
   if (FHotkeyLoading) return;
   const int action = cobaction->currentIndex();
   if (action < 0 || action > 2) return;
-  IniFile ini(SettingsPath());
+  IniEditSession session(SettingsPath());
   const QString section = QString::fromLatin1(HotkeySections[action]);
-  ini.WriteBool(section, QStringLiteral("keyctrl"), keyctrl->isChecked());
-  ini.WriteBool(section, QStringLiteral("keyshift"), keyshift->isChecked());
-  ini.WriteBool(section, QStringLiteral("keyalt"), keyalt->isChecked());
-  ini.WriteInteger(section, QStringLiteral("hotkey"), cboHotkey->currentIndex());
+  session.WriteBool(section, QStringLiteral("keyctrl"), keyctrl->isChecked());
+  session.WriteBool(section, QStringLiteral("keyshift"), keyshift->isChecked());
+  session.WriteBool(section, QStringLiteral("keyalt"), keyalt->isChecked());
+  session.WriteInteger(section, QStringLiteral("hotkey"), cboHotkey->currentIndex());
+  session.Commit();
 }
 
 void Tfrmoption::WriteDefaultHotkeys() {
   if (FHotkeyLoading) return;
-  IniFile ini(SettingsPath());
+  IniEditSession session(SettingsPath());
   // Alt+F1 starts, Alt+F2 pauses, F3 alone stops.
   const struct {
     bool alt;
@@ -231,9 +235,10 @@ void Tfrmoption::WriteDefaultHotkeys() {
   } defaults[3] = {{true, FirstFunctionKey}, {true, FirstFunctionKey + 1}, {false, FirstFunctionKey + 2}};
   for (int i = 0; i < 3; ++i) {
     const QString section = QString::fromLatin1(HotkeySections[i]);
-    ini.WriteBool(section, QStringLiteral("keyctrl"), false);
-    ini.WriteBool(section, QStringLiteral("keyshift"), false);
-    ini.WriteBool(section, QStringLiteral("keyalt"), defaults[i].alt);
-    ini.WriteInteger(section, QStringLiteral("hotkey"), defaults[i].key);
+    session.WriteBool(section, QStringLiteral("keyctrl"), false);
+    session.WriteBool(section, QStringLiteral("keyshift"), false);
+    session.WriteBool(section, QStringLiteral("keyalt"), defaults[i].alt);
+    session.WriteInteger(section, QStringLiteral("hotkey"), defaults[i].key);
   }
+  session.Commit();
 }

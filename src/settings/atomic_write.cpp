@@ -7,7 +7,10 @@ bool ReplaceFileAtomically(const QString& path, const QByteArray& data) {
   // discards the temporary file when anything fails.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(data) != data.size()) {
+  // The data may still sit in the file's buffer, and commit renames even
+  // when writing that rest fails (a full disk, a size limit); so flush first,
+  // or a cut-off file would replace the old one.
+  if (file.write(data) != data.size() || !file.flush()) {
     file.cancelWriting();
     file.commit();
     return false;

@@ -2,8 +2,7 @@
 
 #include <QFile>
 
-#include "services/app_error.h"
-#include "settings/atomic_write.h"
+#include "settings/ini_edit_session.h"
 #include "settings/ini_text.h"
 #include "settings/ini_value.h"
 
@@ -48,15 +47,9 @@ bool IniFile::HasKey(const QString& section, const QString& key) const {
 }
 
 void IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  QByteArray text;
-  if (QFile::exists(path_)) {
-    // Never replace a file whose content we could not read: that would lose it.
-    std::optional<QByteArray> old = ReadAll(path_);
-    if (!old) throw EAppError("Unable to write to " + path_);
-    text = std::move(*old);
-  }
-  const QByteArray updated = ini::WithValue(text, section, key, ini::EncodeText(value));
-  if (!ReplaceFileAtomically(path_, updated)) throw EAppError("Unable to write to " + path_);
+  IniEditSession edit(path_);
+  edit.WriteString(section, key, value);
+  edit.Commit();
 }
 
 void IniFile::WriteInteger(const QString& section, const QString& key, int value) {

@@ -3,6 +3,7 @@
 // Sections and keys are case-insensitive and the first occurrence wins. A write
 // changes one value, keeps every other line byte for byte, and replaces the file
 // atomically (temporary file in the same folder, then rename). Text is UTF-8.
+// Each write is one replacement; a save of many values uses IniEditSession.
 #pragma once
 
 #include <QString>

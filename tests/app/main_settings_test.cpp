@@ -4,6 +4,7 @@
 
 #include "main_window_fixture.h"
 #include "settings/ini_file.h"
+#include "support/file_replacements.h"
 
 namespace {
 void WriteText(const QString& path, const QString& text) {
@@ -103,7 +104,48 @@ TEST_F(MainSettingsTest, PanelButtonsSwitchAndCollapse) {
 TEST_F(MainSettingsTest, DamagedValuesFallBackToDefaults) {
   Tfrmmain& w = OpenWith("[Main]\nVolume=loud\nChannel=9\nBits=0x3\nFormat=\x01\x02\n");
   EXPECT_EQ(w.Cvolume->value(), 20);
-  EXPECT_EQ(w.cchannel->currentIndex(), -1);  // out of the list: no selection
+  EXPECT_EQ(w.cchannel->currentText(), "Stereo");  // no such item: the key's default
   EXPECT_EQ(w.cbit->currentText(), "32 bit");
   EXPECT_EQ(w.cformat->currentText(), "WAV");
+}
+
+TEST_F(MainSettingsTest, IndexesTheListsLackFallBackToTheKeysDefaults) {
+  PlatformInfo::setVersionForTesting({5, 1});  // the older model also reads "Sample"
+  const char* const stored[] = {
+      "Channel=9",  "Channel=2",  "Channel=-1", "Sample=9", "Sample=-3",
+      "Bits=4",     "Bits=-1",    "Format=42",  "Format=11", "Format=-1",
+      "Channel=9\nSample=99\nBits=-1\nFormat=42",
+  };
+  for (const char* values : stored) {
+    SCOPED_TRACE(values);
+    Tfrmmain& w = OpenWith(QString("[Main]\n%1\n").arg(values));
+    EXPECT_EQ(w.cchannel->currentText(), "Stereo");
+    EXPECT_EQ(w.FChannels, 2);
+    EXPECT_EQ(w.csample->currentText(), "44100Hz");
+    EXPECT_EQ(w.FSampleRate, 44100);
+    EXPECT_EQ(w.cbit->currentText(), "16 bit");
+    EXPECT_EQ(w.FBitsPerSample, 16);
+    EXPECT_EQ(w.cformat->currentText(), "WAV");
+    EXPECT_EQ(w.lformatinfo->text(), "WAVE PCM");
+    EXPECT_TRUE(w.lrname->text().endsWith(".wav")) << w.lrname->text().toStdString();
+
+    ASSERT_TRUE(w.close());
+    const IniFile ini = Saved();
+    const std::pair<const char*, int> expected[] = {{"Channel", 1}, {"Sample", 5}, {"Bits", 1}, {"Format", 0}};
+    for (const auto& [key, value] : expected) EXPECT_EQ(ini.ReadInteger("Main", key, -99), value) << key;
+  }
+}
+
+TEST_F(MainSettingsTest, ClosingSavesTheSectionInOneReplacementKeepingOtherLines) {
+  const QString others = "; mine\n[Other]\n  x = 1 \n\n";
+  Tfrmmain& w = OpenWith(others + "[Main]\nVolume=65\nFormat=3\n");
+  FileReplacements replacements(SettingsFilePath(w.FWorkFolder));
+  ASSERT_TRUE(w.close());
+  EXPECT_EQ(replacements.count(), 1);
+  QFile f(SettingsFilePath(w.FWorkFolder));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  // The device's 22050 Hz is item 3 of the rate list.
+  EXPECT_EQ(f.readAll().toStdString(),
+            (others + "[Main]\nVolume=65\nFormat=3\nChannel=1\nSample=3\nBits=1\nVis=1\nList=0\n")
+                .toStdString());
 }

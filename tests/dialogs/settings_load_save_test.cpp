@@ -3,8 +3,14 @@
 #include <QRadioButton>
 
 #include "option_fixture.h"
+#include "support/file_replacements.h"
 
 namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 struct KeyValue {
   const char* section;
@@ -202,6 +208,23 @@ TEST_F(OptionDialogTest, NonDefaultFileLoadsAndSavesBackUnchanged) {
   // Neither are the hotkey sections and "Main".
   for (const char* section : {"keystart", "keypause", "keystop", "Main"})
     EXPECT_FALSE(saved.HasKey(section, "hotkey")) << section;
+  // The same bytes as writing the values one at a time in the same order.
+  EXPECT_EQ(ReadAll(saved.path()), ReadAll(source.path()));
+}
+
+TEST_F(OptionDialogTest, SaveReplacesTheFileOnceAndKeepsOtherLines) {
+  const QByteArray others = "; mine\n[Plugins]\n  Path = \"x\" \n\n[Main]\nFormat=3\n";
+  QFile f(iniPath());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(others);
+  f.close();
+  dlg->LoadSettings();
+  FileReplacements replacements(iniPath());
+  dlg->SaveSettings();
+  EXPECT_EQ(replacements.count(), 1);
+  const QByteArray saved = ReadAll(iniPath());
+  EXPECT_TRUE(saved.startsWith(others + "\n[DAR]\ndb=-50\n")) << saved.left(200).toStdString();
+  EXPECT_EQ(ini().ReadString("Speex", "RduceNoise", {}), "0");  // the last key is there too
 }
 
 TEST_F(OptionDialogTest, ConditionalKeysKeepTheirOldValuesWhenTheirModeIsNotChosen) {
