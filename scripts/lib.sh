@@ -1,11 +1,11 @@
-# Shared by scripts/run and scripts/test: packages, build, virtual display.
-# Source it; it defines functions only.
+# Shared by scripts/run and scripts/test: packages, build, virtual display,
+# timed stages. Source it; it defines functions only.
 
 ZOVEDU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZOVEDU_BUILD=${ZOVEDU_BUILD:-$ZOVEDU_ROOT/build}
 
 ZOVEDU_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libgl-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
@@ -32,9 +32,41 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Configures and builds everything. Compiles through ccache when it is there
+# (its cache stays in ccache's default place), so a rebuild after a fresh
+# checkout or a cleared build folder reuses earlier results.
 build_all() {
-  cmake -S "$ZOVEDU_ROOT" -B "$ZOVEDU_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local launcher=""
+  command -v ccache >/dev/null 2>&1 && launcher=ccache
+  # An empty launcher also clears one an earlier configure left in the cache.
+  cmake -S "$ZOVEDU_ROOT" -B "$ZOVEDU_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
   ninja -C "$ZOVEDU_BUILD" -j"$(nproc)"
+}
+
+# Microseconds since the epoch; digits only, whatever the locale's decimal point.
+now_us() { printf '%s' "${EPOCHREALTIME//[!0-9]/}"; }
+
+# Microseconds as seconds with one decimal.
+format_us() { printf '%d.%d s' $(($1 / 1000000)) $(($1 % 1000000 / 100000)); }
+
+# Runs one stage ("$@") and prints how long it took. The command runs as a
+# plain command, never as a condition, so that errexit still stops the script
+# at a failing step inside it; an EXIT trap can then name the stage with
+# report_unfinished_stage.
+run_stage() {
+  ZOVEDU_STAGE=$1
+  shift
+  ZOVEDU_STAGE_START=$(now_us)
+  "$@"
+  log "$(printf '[time] %-26s %s' "$ZOVEDU_STAGE" "$(format_us $(($(now_us) - ZOVEDU_STAGE_START)))")"
+  ZOVEDU_STAGE=""
+}
+
+# For an EXIT trap: names the stage that did not finish, and after how long.
+report_unfinished_stage() {
+  [ -n "${ZOVEDU_STAGE:-}" ] || return 0
+  log "[time] $ZOVEDU_STAGE failed after $(format_us $(($(now_us) - ZOVEDU_STAGE_START)))"
 }
 
 pulse_running() { pactl info >/dev/null 2>&1; }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@ using namespace std::chrono_literals;
 // Collects what a capture delivers.
 struct Collected {
   std::mutex mutex;
+  std::condition_variable arrived;
   std::vector<std::uint8_t> bytes;
   std::atomic<int> calls{0};
   std::atomic<bool> partFrame{false};
@@ -30,12 +32,30 @@ struct Collected {
   CaptureSink sink(int frameBytes) {
     return [this, frameBytes](const void* data, size_t n) {
       if (n % frameBytes != 0) partFrame = true;
-      std::lock_guard lock(mutex);
-      auto* p = static_cast<const std::uint8_t*>(data);
-      bytes.insert(bytes.end(), p, p + n);
+      {
+        std::lock_guard lock(mutex);
+        auto* p = static_cast<const std::uint8_t*>(data);
+        bytes.insert(bytes.end(), p, p + n);
+      }
       ++calls;
+      arrived.notify_all();
       return true;
     };
+  }
+
+  // Waits until the audio holds a sample above threshold followed by at least
+  // 50 ms of quiet. Call it once the tone has played to its end: then it
+  // returns once the end has come through the server, however busy the
+  // machine is. False when that has not happened within ten seconds.
+  bool waitForToneAndQuiet(const CaptureFormat& format, float threshold) {
+    const size_t quietSamples = size_t(format.rate) / 20 * format.channels;
+    std::unique_lock lock(mutex);
+    return arrived.wait_for(lock, 10s, [&] {
+      const std::vector<float> samples = ToFloats(format.type, bytes);
+      for (size_t i = samples.size(); i-- > 0;)
+        if (std::fabs(samples[i]) > threshold) return samples.size() - 1 - i >= quietSamples;
+      return false;
+    });
   }
 };
 
@@ -73,7 +93,7 @@ TEST_F(PulseCapture, PlayedToneArrivesInEveryFormat) {
 
     TonePlayer tone(c.sink, 1000, 0.5, 0.3);
     ASSERT_TRUE(tone.finish()) << tone.error();
-    std::this_thread::sleep_for(60ms);
+    EXPECT_TRUE(got.waitForToneAndQuiet(format, 0.02f)) << "the tone and its end did not arrive";
     stream->stop();
 
     EXPECT_FALSE(got.partFrame);
@@ -93,7 +113,7 @@ TEST_F(PulseCapture, InputLevelScalesTheCapturedTone) {
   ASSERT_NE(stream, nullptr);
   TonePlayer tone(kCaptureSink, 1000, 0.5, 0.2);
   ASSERT_TRUE(tone.finish()) << tone.error();
-  std::this_thread::sleep_for(60ms);
+  EXPECT_TRUE(got.waitForToneAndQuiet(format, 0.01f)) << "the tone and its end did not arrive";
   stream->stop();
   ToneFound t = FindTone(ToFloats(format.type, got.bytes), format.rate, 1000, 0.01);
   ASSERT_TRUE(t.found);

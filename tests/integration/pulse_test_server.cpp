@@ -57,11 +57,25 @@ bool TonePlayer::finish() {
 
 void TonePlayer::run(std::string sink, double frequency, double amplitude, double seconds) {
   const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 2};
-  // A short playback buffer keeps the sink rendering in small blocks, so the
-  // tone reaches the monitor soon after it is written.
+  const auto frames = static_cast<size_t>(seconds * spec.rate);
+  std::vector<float> samples;
+  samples.reserve(2 * frames);
+  for (size_t i = 0; i < frames; ++i) {
+    // 5 ms fades: an abrupt start would overshoot after resampling.
+    double fade = std::min({1.0, i / (0.005 * spec.rate), (frames - i) / (0.005 * spec.rate)});
+    double gain = amplitude * (0.5 - 0.5 * std::cos(std::numbers::pi * fade));
+    auto v = static_cast<float>(gain * std::sin(2 * std::numbers::pi * frequency * i / spec.rate));
+    samples.push_back(v);
+    samples.push_back(v);
+  }
+  // The whole tone fits in the playback buffer and playing starts once all of
+  // it is there (or at the drain), so a busy machine that is slow to refill a
+  // short buffer can never cut a gap into it. The sink still renders in small
+  // blocks: the test server keeps a low-latency stream on every sink.
+  const auto bytes = static_cast<uint32_t>(samples.size() * sizeof(float));
   pa_buffer_attr attr;
-  attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(40000, &spec));
+  attr.maxlength = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
+  attr.tlength = attr.prebuf = bytes;
   int err = 0;
   pa_simple* s = pa_simple_new(nullptr, "zovedu-tests", PA_STREAM_PLAYBACK, sink.c_str(), "tone",
                                &spec, nullptr, &attr, &err);
@@ -69,22 +83,7 @@ void TonePlayer::run(std::string sink, double frequency, double amplitude, doubl
     error_ = std::string("pa_simple_new: ") + pa_strerror(err);
     return;
   }
-  const auto frames = static_cast<size_t>(seconds * spec.rate);
-  std::vector<float> block;
-  const size_t blockFrames = 480;
-  bool ok = true;
-  for (size_t done = 0; done < frames && ok; done += blockFrames) {
-    block.clear();
-    for (size_t i = done; i < std::min(frames, done + blockFrames); ++i) {
-      // 5 ms fades: an abrupt start would overshoot after resampling.
-      double fade = std::min({1.0, i / (0.005 * spec.rate), (frames - i) / (0.005 * spec.rate)});
-      double gain = amplitude * (0.5 - 0.5 * std::cos(std::numbers::pi * fade));
-      auto v = static_cast<float>(gain * std::sin(2 * std::numbers::pi * frequency * i / spec.rate));
-      block.push_back(v);
-      block.push_back(v);
-    }
-    ok = pa_simple_write(s, block.data(), block.size() * sizeof(float), &err) == 0;
-  }
+  bool ok = pa_simple_write(s, samples.data(), bytes, &err) == 0;
   if (ok) ok = pa_simple_drain(s, &err) == 0;
   if (!ok) error_ = std::string("playing: ") + pa_strerror(err);
   pa_simple_free(s);
