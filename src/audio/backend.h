@@ -49,12 +49,18 @@ class CaptureStream {
  public:
   virtual ~CaptureStream() = default;
   virtual bool resume() = 0;
+  // What was captured before the pause is delivered before this returns.
   virtual bool pause() = 0;
+  // What was captured before the stop is delivered before this returns
+  // (unless the sink itself stops its stream: then its current delivery is
+  // the last).
   virtual void stop() = 0;
 };
 
 // Gets each captured block (whole frames); false ends the capture.
 using CaptureSink = std::function<bool(const void* data, size_t bytes)>;
+// Told once when a capture ends on its own: its device or the server went away.
+using CaptureEnded = std::function<void()>;
 
 class Backend {
  public:
@@ -70,14 +76,24 @@ class Backend {
 
   // Capture side. includeLoopback adds loopback devices to the list.
   virtual std::vector<BackendDevice> captureDevices(bool includeLoopback) = 0;
-  virtual int openCapture(int device, bool includeLoopback) = 0;  // -1 = default source
+  // Opens a device by its id from captureDevices(); an empty id opens the
+  // default source. A device that is gone gives ERROR_DEVICE.
+  virtual int openCapture(const std::string& id) = 0;
+  // Opens entry `device` of a fresh listing (-1: the default source).
+  int openCapture(int device, bool includeLoopback);
   virtual void closeCapture() = 0;
   virtual DWORD captureRate() = 0;  // current rate of the open device, 0 if none
   virtual std::vector<BackendInput> inputs() = 0;  // of the open device
   // on: +1 switch on, -1 switch off, 0 leave; volume < 0 leaves the level.
   virtual bool setInput(int input, int on, float volume) = 0;
+  // 1..8 channels in the library's speaker order (channel_layout.h).
   virtual std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
-                                                      CaptureSink sink, int& error) = 0;
+                                                      CaptureSink sink, CaptureEnded ended,
+                                                      int& error) = 0;
+  std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
+                                              CaptureSink sink, int& error) {
+    return startCapture(format, paused, std::move(sink), nullptr, error);
+  }
 };
 
 // The backend the library uses from the next Init/RecordInit on. Without a call

@@ -1,56 +1,110 @@
 #include "audio/channel.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "audio/sample_convert.h"
+#include "audio/encode/encoder.h"
 
 namespace zaudio {
 
-void Channel::addEffect(HFX fx, int priority, std::unique_ptr<Effect> effect) {
-  std::lock_guard lock(fxMutex_);
-  auto pos = std::find_if(effects_.begin(), effects_.end(),
-                          [&](const Slot& s) { return s.priority < priority; });
-  effects_.insert(pos, Slot{fx, priority, std::move(effect)});
+DWORD Channel::getData(void*, DWORD, int& error) {
+  error = ERROR_NOTAVAIL;
+  return DATA_ERROR;
 }
 
-bool Channel::removeEffect(HFX fx) {
-  std::lock_guard lock(fxMutex_);
-  auto it = std::find_if(effects_.begin(), effects_.end(), [&](const Slot& s) { return s.fx == fx; });
-  if (it == effects_.end()) return false;
-  effects_.erase(it);
+void Channel::lock() {
+  processing_.lock();
+  lockOwner_ = std::this_thread::get_id();
+  ++lockDepth_;
+}
+
+bool Channel::unlock() {
+  if (lockOwner_.load() != std::this_thread::get_id() || lockDepth_ == 0) return false;
+  if (--lockDepth_ == 0) lockOwner_ = std::thread::id();
+  processing_.unlock();
   return true;
 }
 
+void Channel::addEffect(HFX fx, int priority, std::unique_ptr<Effect> effect) {
+  std::lock_guard lock(processing_);
+  chain_.addEffect(fx, priority, std::move(effect));
+}
+
+void Channel::addDsp(HDSP dsp, int priority, DSPPROC proc, void* user) {
+  std::lock_guard lock(processing_);
+  chain_.addDsp(dsp, priority, std::move(proc), user);
+}
+
+bool Channel::removeFromChain(DWORD handle) {
+  std::lock_guard lock(processing_);
+  return chain_.remove(handle);
+}
+
 bool Channel::getEffectParameters(HFX fx, void* params) {
-  std::lock_guard lock(fxMutex_);
-  for (auto& s : effects_)
-    if (s.fx == fx) {
-      s.effect->getParameters(params);
-      return true;
-    }
-  return false;
+  std::lock_guard lock(processing_);
+  Effect* e = chain_.effect(fx);
+  if (!e) return false;
+  e->getParameters(params);
+  return true;
 }
 
 bool Channel::setEffectParameters(HFX fx, const void* params) {
-  std::lock_guard lock(fxMutex_);
-  for (auto& s : effects_)
-    if (s.fx == fx) return s.effect->setParameters(params);
-  return false;
+  std::lock_guard lock(processing_);
+  Effect* e = chain_.effect(fx);
+  return e && e->setParameters(params);
+}
+
+void Channel::attachEncoder(HENCODE handle, std::shared_ptr<Encoder> encoder) {
+  std::lock_guard lock(processing_);
+  encoders_.emplace_back(handle, std::move(encoder));
+}
+
+std::shared_ptr<Encoder> Channel::encoder(HENCODE handle) {
+  std::lock_guard lock(processing_);
+  for (auto& [h, e] : encoders_)
+    if (h == handle) return e;
+  return nullptr;
+}
+
+std::shared_ptr<Encoder> Channel::detachEncoder(HENCODE handle) {
+  std::lock_guard lock(processing_);
+  auto it = std::find_if(encoders_.begin(), encoders_.end(), [&](const auto& p) { return p.first == handle; });
+  if (it == encoders_.end()) return nullptr;
+  auto e = std::move(it->second);
+  encoders_.erase(it);
+  return e;
+}
+
+std::vector<std::pair<HENCODE, std::shared_ptr<Encoder>>> Channel::detachEncoders() {
+  std::lock_guard lock(processing_);
+  return std::exchange(encoders_, {});
+}
+
+void Channel::addSync(HSYNC handle, DWORD type, SYNCPROC proc, void* user) {
+  std::lock_guard lock(syncMutex_);
+  syncs_[handle] = Sync{type, std::move(proc), user};
+}
+
+bool Channel::removeSync(HSYNC handle) {
+  std::lock_guard lock(syncMutex_);
+  return syncs_.erase(handle) > 0;
+}
+
+void Channel::fireSync(DWORD type, DWORD data) {
+  std::vector<std::pair<HSYNC, Sync>> due;
+  {
+    std::lock_guard lock(syncMutex_);
+    for (const auto& [h, s] : syncs_)
+      if (s.type == type) due.emplace_back(h, s);
+  }
+  for (auto& [h, s] : due) s.proc(h, handle_, data, s.user);
 }
 
 void Channel::processBlock(void* data, size_t frames) {
-  const int channels = static_cast<int>(format_.channels);
-  {
-    std::lock_guard lock(fxMutex_);
-    if (!effects_.empty()) {
-      const size_t samples = frames * static_cast<size_t>(channels);
-      scratch_.resize(samples);
-      ToFloat(format_.type, data, scratch_.data(), samples);
-      for (auto& s : effects_) s.effect->process(scratch_.data(), frames, channels, format_.rate);
-      FromFloat(format_.type, scratch_.data(), data, samples);
-    }
-  }
-  meter_.feed(format_.type, data, frames, channels);
+  chain_.run(handle_, format_, data, frames);
+  meter_.feed(format_.type, data, frames, static_cast<int>(format_.channels));
+  const size_t bytes = frames * static_cast<size_t>(format_.frameBytes());
+  for (auto& [h, e] : encoders_) e->feed(data, bytes);
 }
 
 }  // namespace zaudio

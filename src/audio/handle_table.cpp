@@ -24,34 +24,57 @@ std::shared_ptr<Channel> HandleTable::takeChannel(DWORD handle) {
   if (it == channels_.end()) return nullptr;
   auto ch = std::move(it->second);
   channels_.erase(it);
-  for (auto e = effects_.begin(); e != effects_.end();)
-    e = e->second == handle ? effects_.erase(e) : std::next(e);
+  forgetChildrenOf(handle);
   return ch;
 }
 
 std::vector<std::shared_ptr<Channel>> HandleTable::takeAll() {
-  std::lock_guard lock(mutex_);
-  std::vector<std::shared_ptr<Channel>> all;
-  for (auto& [h, ch] : channels_) all.push_back(std::move(ch));
-  channels_.clear();
-  effects_.clear();
-  return all;
+  return takeIf([](const Channel&) { return true; });
 }
 
-void HandleTable::addEffect(HFX fx, DWORD channel) {
+std::vector<std::shared_ptr<Channel>> HandleTable::takeIf(
+    const std::function<bool(const Channel&)>& which) {
   std::lock_guard lock(mutex_);
-  effects_[fx] = channel;
+  std::vector<std::shared_ptr<Channel>> taken;
+  for (auto it = channels_.begin(); it != channels_.end();) {
+    if (which(*it->second)) {
+      forgetChildrenOf(it->first);
+      taken.push_back(std::move(it->second));
+      it = channels_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return taken;
 }
 
-DWORD HandleTable::effectOwner(HFX fx) const {
+void HandleTable::addChild(DWORD child, DWORD owner) {
   std::lock_guard lock(mutex_);
-  auto it = effects_.find(fx);
-  return it == effects_.end() ? 0 : it->second;
+  children_[child] = owner;
 }
 
-void HandleTable::forgetEffect(HFX fx) {
+DWORD HandleTable::ownerOf(DWORD child) const {
   std::lock_guard lock(mutex_);
-  effects_.erase(fx);
+  auto it = children_.find(child);
+  return it == children_.end() ? 0 : it->second;
+}
+
+void HandleTable::forgetChild(DWORD child) {
+  std::lock_guard lock(mutex_);
+  children_.erase(child);
+}
+
+std::shared_ptr<Channel> HandleTable::ownerChannel(DWORD child) const {
+  std::lock_guard lock(mutex_);
+  auto c = children_.find(child);
+  if (c == children_.end()) return nullptr;
+  auto it = channels_.find(c->second);
+  return it == channels_.end() ? nullptr : it->second;
+}
+
+void HandleTable::forgetChildrenOf(DWORD owner) {
+  for (auto it = children_.begin(); it != children_.end();)
+    it = it->second == owner ? children_.erase(it) : std::next(it);
 }
 
 }  // namespace zaudio

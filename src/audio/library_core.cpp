@@ -60,7 +60,7 @@ bool Free() {
   RecordFree();
   auto& s = State();
   std::lock_guard life(s.lifecycle);
-  for (auto& ch : s.handles.takeAll()) ch->stop();
+  detail::ReleaseChannels(s.handles.takeAll());
   const detail::Snapshot snap = detail::Take();
   if (!snap.outputReady) return Fail(ERROR_INIT, false);
   snap.backend->freeOutput();
@@ -116,111 +116,6 @@ float GetVolume() {
   if (v < 0) return Fail(ERROR_UNKNOWN, -1.0f);
   SetError(OK);
   return v;
-}
-
-// Channels.
-
-namespace {
-std::shared_ptr<Channel> Find(DWORD handle) {
-  auto ch = State().handles.channel(handle);
-  if (!ch) SetError(ERROR_HANDLE);
-  return ch;
-}
-}  // namespace
-
-bool ChannelPlay(DWORD handle, bool) {
-  auto ch = Find(handle);
-  if (!ch) return false;
-  if (!ch->play()) return Fail(ERROR_START, false);
-  SetError(OK);
-  return true;
-}
-
-bool ChannelPause(DWORD handle) {
-  auto ch = Find(handle);
-  if (!ch) return false;
-  if (ch->activity() == ACTIVE_PAUSED) return Fail(ERROR_ALREADY, false);
-  if (!ch->pause()) return Fail(ERROR_NOPLAY, false);
-  SetError(OK);
-  return true;
-}
-
-// Stopping a recording also frees it: its handle is gone afterwards.
-bool ChannelStop(DWORD handle) {
-  auto ch = State().handles.takeChannel(handle);
-  if (!ch) return Fail(ERROR_HANDLE, false);
-  ch->stop();
-  SetError(OK);
-  return true;
-}
-
-DWORD ChannelIsActive(DWORD handle) {
-  auto ch = Find(handle);
-  if (!ch) return ACTIVE_STOPPED;
-  SetError(OK);
-  return ch->activity();
-}
-
-DWORD ChannelGetLevel(DWORD handle) {
-  auto ch = Find(handle);
-  if (!ch) return 0xFFFFFFFF;
-  switch (ch->activity()) {
-    case ACTIVE_PLAYING:
-      SetError(OK);
-      return ch->level();
-    case ACTIVE_PAUSED:
-      SetError(OK);
-      return 0;
-    default:
-      return Fail(ERROR_NOPLAY, DWORD(0xFFFFFFFF));
-  }
-}
-
-HFX ChannelSetFX(DWORD handle, DWORD type, int priority) {
-  auto ch = Find(handle);
-  if (!ch) return 0;
-  auto effect = CreateEffect(type);
-  if (!effect) return Fail(ERROR_ILLTYPE, HFX(0));
-  const HFX fx = State().handles.newHandle();
-  State().handles.addEffect(fx, handle);
-  ch->addEffect(fx, priority, std::move(effect));
-  SetError(OK);
-  return fx;
-}
-
-bool ChannelRemoveFX(DWORD handle, HFX fx) {
-  auto ch = Find(handle);
-  if (!ch) return false;
-  if (State().handles.effectOwner(fx) != handle || !ch->removeEffect(fx))
-    return Fail(ERROR_HANDLE, false);
-  State().handles.forgetEffect(fx);
-  SetError(OK);
-  return true;
-}
-
-namespace {
-std::shared_ptr<Channel> OwnerOf(HFX fx) {
-  const DWORD owner = State().handles.effectOwner(fx);
-  auto ch = owner ? State().handles.channel(owner) : nullptr;
-  if (!ch) SetError(ERROR_HANDLE);
-  return ch;
-}
-}  // namespace
-
-bool FXGetParameters(HFX fx, void* params) {
-  auto ch = OwnerOf(fx);
-  if (!ch) return false;
-  if (!params || !ch->getEffectParameters(fx, params)) return Fail(ERROR_ILLPARAM, false);
-  SetError(OK);
-  return true;
-}
-
-bool FXSetParameters(HFX fx, const void* params) {
-  auto ch = OwnerOf(fx);
-  if (!ch) return false;
-  if (!params || !ch->setEffectParameters(fx, params)) return Fail(ERROR_ILLPARAM, false);
-  SetError(OK);
-  return true;
 }
 
 }  // namespace zaudio

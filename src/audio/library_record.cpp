@@ -2,6 +2,7 @@
 #include <cmath>
 #include <memory>
 
+#include "audio/channel_layout.h"
 #include "audio/error_state.h"
 #include "audio/library_state.h"
 #include "audio/record_channel.h"
@@ -18,7 +19,27 @@ bool RecordInit(int device) {
   std::lock_guard life(s.lifecycle);
   const detail::Snapshot snap = detail::Take();
   if (snap.captureReady) return Fail(ERROR_ALREADY, false);
-  const int err = snap.backend->openCapture(device, snap.loopbackListed);
+  // A device is the entry of the last listing (RecordGetDeviceInfo), opened
+  // by its id: another device that took its place since cannot be opened by
+  // mistake, and one that is gone fails.
+  std::string id;
+  if (device >= 0) {
+    std::vector<BackendDevice> list;
+    {
+      std::lock_guard lock(s.mutex);
+      list = s.captureList;
+    }
+    if (list.empty()) {
+      list = snap.backend->captureDevices(snap.loopbackListed);
+      std::lock_guard lock(s.mutex);
+      s.captureList = list;
+    }
+    if (static_cast<size_t>(device) >= list.size()) return Fail(ERROR_DEVICE, false);
+    id = list[device].id;
+  } else if (device != -1) {
+    return Fail(ERROR_DEVICE, false);
+  }
+  const int err = snap.backend->openCapture(id);
   if (err != OK) return Fail(err, false);
   std::lock_guard lock(s.mutex);
   s.captureReady = true;
@@ -30,8 +51,9 @@ bool RecordInit(int device) {
 bool RecordFree() {
   auto& s = State();
   std::lock_guard life(s.lifecycle);
-  // Recordings end with their device. A stop waits for a running callback.
-  for (auto& ch : s.handles.takeAll()) ch->stop();
+  // Recordings end with their device (a stop waits for a running callback);
+  // streams, mixers and their encoders stay.
+  detail::ReleaseChannels(s.handles.takeIf([](const Channel& ch) { return ch.isRecording(); }));
   const detail::Snapshot snap = detail::Take();
   if (!snap.captureReady) return Fail(ERROR_INIT, false);
   snap.backend->closeCapture();
@@ -117,7 +139,7 @@ HRECORD RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc) {
   const auto backend = detail::ReadyBackend(&detail::Snapshot::captureReady);
   if (!backend) return 0;
   if (freq == 0 || freq > 384000) return Fail(ERROR_FORMAT, HRECORD(0));
-  if (chans == 0 || chans > 2) return Fail(ERROR_FORMAT, HRECORD(0));
+  if (chans == 0 || chans > kMaxChannels) return Fail(ERROR_FORMAT, HRECORD(0));
   CaptureFormat format;
   format.rate = freq;
   format.channels = chans;

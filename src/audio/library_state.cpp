@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/encode/encoder.h"
 #include "audio/error_state.h"
 #include "audio/pulse/pulse_backend.h"
 #include "audio/virtual/virtual_backend.h"
@@ -63,12 +64,22 @@ std::shared_ptr<Backend> ReadyBackend(bool Snapshot::*side) {
   return std::move(snap.backend);
 }
 
+void ReleaseChannel(const std::shared_ptr<Channel>& channel) {
+  channel->stop();
+  channel->markFreed();
+  for (auto& [handle, encoder] : channel->detachEncoders()) encoder->stop();
+}
+
+void ReleaseChannels(const std::vector<std::shared_ptr<Channel>>& channels) {
+  for (const auto& ch : channels) ReleaseChannel(ch);
+}
+
 }  // namespace detail
 
 void UseBackend(std::shared_ptr<Backend> backend) {
   auto& s = detail::State();
   std::lock_guard life(s.lifecycle);
-  for (auto& ch : s.handles.takeAll()) ch->stop();
+  detail::ReleaseChannels(s.handles.takeAll());
   std::lock_guard lock(s.mutex);
   s.backend = std::move(backend);
   s.outputReady = false;

@@ -52,4 +52,10 @@ Snapshot Take();
 // returns nothing.
 std::shared_ptr<Backend> ReadyBackend(bool Snapshot::*side);
 
+// Ends a channel taken out of the handle table: stops it (a capture hands on
+// what it holds first), marks it freed for the mixers that use it, and stops
+// and completes its encoders.
+void ReleaseChannel(const std::shared_ptr<Channel>& channel);
+void ReleaseChannels(const std::vector<std::shared_ptr<Channel>>& channels);
+
 }  // namespace zaudio::detail

@@ -13,12 +13,16 @@ int RecordChannel::start(Backend& backend, bool paused) {
   activity_ = paused ? ACTIVE_PAUSED : ACTIVE_PLAYING;
   std::weak_ptr<RecordChannel> weak = shared_from_this();
   int error = OK;
-  auto stream = backend.startCapture(format(), paused,
-                                     [weak](const void* data, size_t bytes) {
-                                       auto self = weak.lock();
-                                       return self && self->deliver(data, bytes);
-                                     },
-                                     error);
+  auto stream = backend.startCapture(
+      format(), paused,
+      [weak](const void* data, size_t bytes) {
+        auto self = weak.lock();
+        return self && self->deliver(data, bytes);
+      },
+      [weak] {
+        if (auto self = weak.lock()) self->ended();
+      },
+      error);
   if (!stream) {
     activity_ = ACTIVE_STOPPED;
     return error == OK ? ERROR_START : error;
@@ -29,7 +33,9 @@ int RecordChannel::start(Backend& backend, bool paused) {
 }
 
 bool RecordChannel::deliver(const void* data, size_t bytes) {
-  if (activity_.load() != ACTIVE_PLAYING) return activity_.load() == ACTIVE_PAUSED;
+  std::lock_guard lock(processing_);
+  const DWORD state = activity_.load();
+  if (state != ACTIVE_PLAYING) return state == ACTIVE_PAUSED;
   const size_t frameBytes = static_cast<size_t>(format().frameBytes());
   const size_t frames = bytes / frameBytes;
   if (frames == 0) return true;
@@ -41,19 +47,27 @@ bool RecordChannel::deliver(const void* data, size_t bytes) {
   return more;
 }
 
+void RecordChannel::ended() {
+  if (activity_.exchange(ACTIVE_STOPPED) == ACTIVE_STOPPED) return;
+  fireSync(SYNC_DEV_FAIL, 0);
+}
+
 bool RecordChannel::play() {
   std::lock_guard lock(streamMutex_);
   if (!stream_ || activity_.load() == ACTIVE_STOPPED) return false;
-  if (!stream_->resume()) return false;
   activity_ = ACTIVE_PLAYING;
-  return true;
+  if (stream_->resume()) return true;
+  activity_ = ACTIVE_PAUSED;
+  return false;
 }
 
 bool RecordChannel::pause() {
   std::lock_guard lock(streamMutex_);
   if (!stream_ || activity_.load() != ACTIVE_PLAYING) return false;
-  activity_ = ACTIVE_PAUSED;
-  return stream_->pause();
+  // What was captured before the pause still arrives while pausing.
+  const bool paused = stream_->pause();
+  if (paused) activity_ = ACTIVE_PAUSED;
+  return paused;
 }
 
 void RecordChannel::stop() {
@@ -62,8 +76,9 @@ void RecordChannel::stop() {
     std::lock_guard lock(streamMutex_);
     stream = std::move(stream_);
   }
-  activity_ = ACTIVE_STOPPED;
+  // The stream hands over what it holds before it stops.
   if (stream) stream->stop();
+  activity_ = ACTIVE_STOPPED;
 }
 
 }  // namespace zaudio

@@ -1,5 +1,5 @@
 // A running capture: receives the backend's blocks, runs the channel's
-// effects, measures the level and hands the block to the caller's callback.
+// chain, feeds the encoders and hands the block to the caller's callback.
 #pragma once
 
 #include "audio/channel.h"
@@ -12,15 +12,20 @@ class RecordChannel final : public Channel,
   RecordChannel(DWORD handle, CaptureFormat format, RECORDPROC proc);
   ~RecordChannel() override;
 
+  bool isRecording() const override { return true; }
+
   // Starts the backend capture; the callback may run before this returns.
   int start(Backend& backend, bool paused);
 
   bool play() override;
   bool pause() override;
+  // Everything captured up to this call still reaches the chain, the encoders
+  // and the callback; nothing after it.
   void stop() override;
 
  private:
   bool deliver(const void* data, size_t bytes);  // audio thread
+  void ended();                                  // the device or server went away
 
   RECORDPROC proc_;
   std::unique_ptr<CaptureStream> stream_;

@@ -12,9 +12,14 @@
 namespace zaudio {
 
 using DWORD = std::uint32_t;
-using HRECORD = DWORD;
 using HCHANNEL = DWORD;
+using QWORD = std::uint64_t;
+using HRECORD = DWORD;
+using HSTREAM = DWORD;
 using HFX = DWORD;
+using HDSP = DWORD;
+using HSYNC = DWORD;
+using HENCODE = DWORD;
 
 // Library versions; a caller accepts the library when the high word matches.
 constexpr DWORD VERSION = 0x02040F00;
@@ -39,6 +44,8 @@ enum : int {
   ERROR_FREQ = 25,
   ERROR_NOFX = 34,
   ERROR_NOTAVAIL = 37,
+  ERROR_DECODE = 38,
+  ERROR_ENDED = 45,
   ERROR_UNKNOWN = -1,
 };
 
@@ -55,6 +62,26 @@ constexpr DWORD DEVICE_LOOPBACK = 8;
 constexpr DWORD SAMPLE_8BITS = 1;
 constexpr DWORD SAMPLE_FLOAT = 0x100;
 constexpr DWORD RECORD_PAUSE = 0x8000;
+
+// Stream flags.
+constexpr DWORD STREAM_DECODE = 0x200000;  // no playback: the caller pulls the data (ChannelGetData)
+constexpr DWORD MIXER_END = 0x10000;       // a mixer ends once it has no source left with data
+constexpr DWORD SPEAKER_FRONT = 0x1000000; // mixer source: to the front speakers (a stereo mixer's only pair)
+
+// StreamPutData: the stream has received its last data.
+constexpr DWORD STREAMPROC_END = 0x80000000;
+// The only stream kind: the caller pushes the data in.
+enum StreamProcKind : int { STREAMPROC_PUSH = -1 };
+
+// ChannelGetData: the value returned on failure.
+constexpr DWORD DATA_ERROR = 0xFFFFFFFF;
+
+// Sync types.
+constexpr DWORD SYNC_END = 2;        // the channel reached its end
+constexpr DWORD SYNC_DEV_FAIL = 14;  // the device (or the sound server) went away; the capture has ended
+
+// Encoder flags, counts and notifications: ENCODE_FP_*, ENCODE_PCM, ENCODE_NOTIFY_*.
+constexpr DWORD ENCODE_COUNT_IN = 0;  // Encode_GetCount: bytes taken in, after the conversion
 
 // Input flags of RecordGetInput / RecordSetInput.
 constexpr DWORD INPUT_OFF = 0x10000;
@@ -110,6 +137,12 @@ struct RecordInfo {
 // Receives each captured buffer on the backend's thread; capture goes on while
 // it returns true.
 using RECORDPROC = std::function<bool(HRECORD handle, const void* buffer, DWORD length)>;
+// Works on a channel's samples in place, in the channel's own sample type.
+using DSPPROC = std::function<void(HDSP handle, DWORD channel, void* buffer, DWORD length, void* user)>;
+// A sync fired on a library thread; it must not wait for anything.
+using SYNCPROC = std::function<void(HSYNC handle, DWORD channel, DWORD data, void* user)>;
+// An encoder ended on its own (status ENCODE_NOTIFY_*); on the encoder's thread, at most once.
+using ENCODENOTIFYPROC = std::function<void(HENCODE handle, DWORD status, void* user)>;
 
 // Core.
 DWORD GetVersion();
@@ -133,6 +166,8 @@ bool RecordGetInfo(RecordInfo* info);
 const char* RecordGetInputName(int input);  // nullptr past the last input
 DWORD RecordGetInput(int input, float* volume);  // 0xFFFFFFFF on failure
 bool RecordSetInput(int input, DWORD flags, float volume);  // volume < 0 leaves it
+// Up to 8 channels, in the order front left, front right, centre, LFE,
+// rear left, rear right, side left, side right (fewer: the first ones).
 HRECORD RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc);
 
 // Channels.
@@ -141,9 +176,57 @@ bool ChannelPause(DWORD handle);
 bool ChannelStop(DWORD handle);
 DWORD ChannelIsActive(DWORD handle);
 DWORD ChannelGetLevel(DWORD handle);  // left low word, right high word; 0xFFFFFFFF on failure
+// Pulls processed data from a decode channel: the bytes delivered (0 when none
+// is ready yet), DATA_ERROR on failure (ERROR_ENDED once a stream has ended).
+DWORD ChannelGetData(DWORD handle, void* buffer, DWORD length);
+// While locked, no block of the channel is processed (the capture callback,
+// the chain and the encoders wait). Unlock on the thread that locked.
+bool ChannelLock(DWORD handle, bool lock);
+// The processing chain: effects and DSP functions, the highest priority
+// first. Among equal priorities the volume effect comes first, then the
+// compressor, then the gain control, then everything else in the order set.
+// Encoders, the level meter and the capture callback see the chain's output.
 HFX ChannelSetFX(DWORD handle, DWORD type, int priority);
 bool ChannelRemoveFX(DWORD handle, HFX fx);
 bool FXGetParameters(HFX fx, void* params);
 bool FXSetParameters(HFX fx, const void* params);
+HDSP ChannelSetDSP(DWORD handle, DSPPROC proc, void* user, int priority);
+bool ChannelRemoveDSP(DWORD handle, HDSP dsp);
+HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC proc, void* user);
+bool ChannelRemoveSync(DWORD handle, HSYNC sync);
+
+// Streams. A push stream is fed with StreamPutData; flags: sample flags and
+// STREAM_DECODE. StreamPutData returns the bytes queued, DATA_ERROR on failure;
+// length STREAMPROC_END (with or without data) marks the end.
+HSTREAM StreamCreate(DWORD freq, DWORD chans, DWORD flags, StreamProcKind proc);
+DWORD StreamPutData(HSTREAM handle, const void* buffer, DWORD length);
+bool StreamFree(HSTREAM handle);
+
+// Mixer: sums its sources, each resampled and remixed to the mixer's rate,
+// channels and sample type (more channels than the mixer has are downmixed,
+// a mono source goes to both sides of a stereo mixer). Sources must be decode
+// channels; flags: sample flags, STREAM_DECODE, MIXER_END.
+HSTREAM Mixer_StreamCreate(DWORD freq, DWORD chans, DWORD flags);
+bool Mixer_StreamAddChannel(HSTREAM mixer, DWORD channel, DWORD flags);
+
+// Encoders on a channel: each gets the channel's processed blocks. target is
+// a file (with ENCODE_PCM: a WAV file) or a command line whose program gets a
+// WAV stream on its standard input. Writing happens on the encoder's own
+// thread; a capture never waits for it. An encoder is stopped and freed with
+// its channel.
+HENCODE Encode_Start(DWORD handle, const char* target, DWORD flags, void* proc, void* user);
+// handle: an encoder, or a channel (all of its encoders). Waits until the
+// output is complete; false when the encoder had failed.
+bool Encode_Stop(DWORD handle);
+bool Encode_SetPaused(HENCODE handle, bool paused);
+QWORD Encode_GetCount(HENCODE handle, DWORD count);  // QWORD(-1) on failure
+DWORD Encode_IsActive(HENCODE handle);  // ACTIVE_STOPPED after a failure or a stop
+bool Encode_SetNotify(HENCODE handle, ENCODENOTIFYPROC proc, void* user);
+// What an encoder program last wrote to its error output, or why writing a
+// file failed; empty when nothing was said.
+std::string Encode_GetMessage(HENCODE handle);
 
 }  // namespace zaudio
+
+// The encoder flags and notification statuses.
+#include "audio/encode/encode_flags.h"

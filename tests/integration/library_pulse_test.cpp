@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -64,7 +65,17 @@ TEST_F(PulseLibrary, RecorderSeesLoopbackAndCaptureDevices) {
   using Devices = std::vector<std::pair<std::string, DWORD>>;
   EXPECT_EQ(CaptureDevices(), (Devices{{kPlayMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK},
                                        {kCaptureMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK},
-                                       {kMicSource, DEVICE_ENABLED | DEVICE_DEFAULT}}));
+                                       {kMicSource, DEVICE_ENABLED | DEVICE_DEFAULT},
+                                       {kSurroundMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK}}));
+  // The default output's monitor comes first among the loopback devices, so
+  // it is the one chosen when the program starts.
+  ASSERT_EQ(std::system(("pactl set-default-sink " + kSurroundSink).c_str()), 0);
+  const Devices surroundFirst = CaptureDevices();
+  ASSERT_EQ(std::system(("pactl set-default-sink " + kPlaySink).c_str()), 0);
+  EXPECT_EQ(surroundFirst, (Devices{{kSurroundMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK},
+                                    {kPlayMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK},
+                                    {kCaptureMonitor, DEVICE_ENABLED | DEVICE_LOOPBACK},
+                                    {kMicSource, DEVICE_ENABLED | DEVICE_DEFAULT}}));
   ASSERT_TRUE(SetConfig(CONFIG_REC_LOOPBACK, 0));
   EXPECT_EQ(CaptureDevices(), (Devices{{kMicSource, DEVICE_ENABLED | DEVICE_DEFAULT}}));
 }

@@ -29,14 +29,16 @@ using PulseDevices = PulseServerTest;
 TEST_F(PulseDevices, MonitorsAreLoopbackDevicesAndTheDefaultSourceIsMarked) {
   PulseBackend backend;  // capture side only: no initOutput
   auto all = backend.captureDevices(true);
-  // Server order: the sinks' monitors come before the remapped source.
-  ASSERT_EQ(all.size(), 3u);
+  // Server order: the sources in the order their modules were loaded.
+  ASSERT_EQ(all.size(), 4u);
   EXPECT_EQ(all[0].id, kPlayMonitor);
   EXPECT_EQ(all[1].id, kCaptureMonitor);
   EXPECT_EQ(all[2].id, kMicSource);
+  EXPECT_EQ(all[3].id, kSurroundMonitor);
   EXPECT_EQ(all[0].flags, DEVICE_LOOPBACK);
   EXPECT_EQ(all[1].flags, DEVICE_LOOPBACK);
   EXPECT_EQ(all[2].flags, DEVICE_DEFAULT);
+  EXPECT_EQ(all[3].flags, DEVICE_LOOPBACK);
   EXPECT_EQ(all[2].name, kMicDescription);
   EXPECT_EQ(all[0].name, "Monitor of Zovedu_Play");
 
@@ -66,7 +68,8 @@ TEST_F(PulseDevices, OpeningCountsInTheListTheCallerSees) {
   }
   EXPECT_EQ(backend.captureRate(), 0u);
   EXPECT_EQ(backend.openCapture(1, false), ERROR_DEVICE);  // monitors are not counted
-  EXPECT_EQ(backend.openCapture(3, true), ERROR_DEVICE);
+  EXPECT_EQ(backend.openCapture(4, true), ERROR_DEVICE);
+  EXPECT_EQ(backend.openCapture("no_such_source"), ERROR_DEVICE);
   EXPECT_EQ(backend.openCapture(-2, true), ERROR_DEVICE);
   EXPECT_EQ(backend.captureRate(), 0u);
 }
@@ -112,7 +115,7 @@ TEST_F(PulseDevices, NothingToAskWithoutAnOpenDevice) {
 TEST_F(PulseDevices, OutputIsTheChosenSink) {
   PulseBackend backend;
   auto sinks = backend.outputDevices();
-  ASSERT_EQ(sinks.size(), 2u);
+  ASSERT_EQ(sinks.size(), 3u);
   EXPECT_EQ(sinks[0].id, kPlaySink);
   EXPECT_EQ(sinks[0].flags, DEVICE_DEFAULT);
   EXPECT_EQ(sinks[1].id, kCaptureSink);
@@ -122,17 +125,18 @@ TEST_F(PulseDevices, OutputIsTheChosenSink) {
   struct Case {
     int device;
     DWORD rate;
-  } cases[] = {{-1, 44100}, {0, 44100}, {1, 48000}};
+    DWORD speakers;
+  } cases[] = {{-1, 44100, 2}, {0, 44100, 2}, {1, 48000, 2}, {2, 48000, 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.device);
     ASSERT_EQ(backend.initOutput(c.device), OK);
     OutputInfo info;
     ASSERT_TRUE(backend.outputInfo(info));
     EXPECT_EQ(info.rate, c.rate);
-    EXPECT_EQ(info.speakers, 2u);
+    EXPECT_EQ(info.speakers, c.speakers);
     backend.freeOutput();
   }
-  EXPECT_EQ(backend.initOutput(2), ERROR_DEVICE);
+  EXPECT_EQ(backend.initOutput(3), ERROR_DEVICE);
   EXPECT_EQ(backend.initOutput(-2), ERROR_DEVICE);
 }
 

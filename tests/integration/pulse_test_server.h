@@ -13,7 +13,9 @@ namespace zovedu_test {
 // Sinks, monitors and the remapped source of the test server.
 inline const std::string kPlaySink = "zovedu_play";          // default sink, 44100 Hz
 inline const std::string kCaptureSink = "zovedu_cap";        // 48000 Hz
+inline const std::string kSurroundSink = "zovedu_surround";   // 48000 Hz, 5.1
 inline const std::string kPlayMonitor = "zovedu_play.monitor";
+inline const std::string kSurroundMonitor = "zovedu_surround.monitor";
 inline const std::string kCaptureMonitor = "zovedu_cap.monitor";
 inline const std::string kMicSource = "zovedu_mic";          // default source, remaps zovedu_cap.monitor
 inline const std::string kMicDescription = "Zovedu_Microphone";

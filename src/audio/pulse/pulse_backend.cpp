@@ -1,5 +1,7 @@
 #include "audio/pulse/pulse_backend.h"
 
+#include <algorithm>
+
 #include "audio/pulse/pulse_capture.h"
 #include "audio/pulse/pulse_connection.h"
 #include "audio/pulse/pulse_mapping.h"
@@ -12,13 +14,25 @@ using pulse::PulseConnection;
 namespace {
 
 // The capture devices in server order; monitors only when loopback devices
-// are wanted.
-std::vector<pulse::SourceEntry> CaptureSources(PulseConnection& c, bool includeLoopback) {
+// are wanted. The monitor of the default output comes first among the
+// monitors: a desktop with several outputs (an idle HDMI port among them)
+// plays through its default one.
+std::vector<pulse::SourceEntry> CaptureSources(PulseConnection& c, bool includeLoopback,
+                                               const std::string& defaultSink) {
   std::vector<pulse::SourceEntry> result;
   auto sources = pulse::QuerySources(c);
   if (!sources) return result;
   for (auto& s : *sources)
     if (includeLoopback || !s.monitor) result.push_back(std::move(s));
+  if (!includeLoopback || defaultSink.empty()) return result;
+  auto sink = pulse::QuerySink(c, defaultSink);
+  if (!sink) return result;
+  auto isMonitor = [](const pulse::SourceEntry& e) { return e.monitor; };
+  auto first = std::find_if(result.begin(), result.end(), isMonitor);
+  auto preferred = std::find_if(result.begin(), result.end(),
+                                [&](const pulse::SourceEntry& e) { return e.name == sink->monitorSource; });
+  if (first != result.end() && preferred != result.end() && preferred > first)
+    std::rotate(first, preferred, preferred + 1);
   return result;
 }
 
@@ -167,7 +181,7 @@ std::vector<BackendDevice> PulseBackend::captureDevices(bool includeLoopback) {
   PulseConnection::Lock lock(*c);
   auto defaults = pulse::QueryDefaults(*c);
   if (!defaults) return result;
-  for (const auto& s : CaptureSources(*c, includeLoopback)) {
+  for (const auto& s : CaptureSources(*c, includeLoopback, defaults->sink)) {
     DWORD flags = 0;
     if (s.monitor) flags |= DEVICE_LOOPBACK;
     if (s.name == defaults->source) flags |= DEVICE_DEFAULT;
@@ -176,23 +190,22 @@ std::vector<BackendDevice> PulseBackend::captureDevices(bool includeLoopback) {
   return result;
 }
 
-int PulseBackend::openCapture(int device, bool includeLoopback) {
+int PulseBackend::openCapture(const std::string& id) {
   int error = OK;
   auto c = connection(error);
   if (!c) return error;
-  std::string source;
+  std::string source = id;
   {
     PulseConnection::Lock lock(*c);
-    if (device == -1) {
+    if (source.empty()) {
       auto defaults = pulse::QueryDefaults(*c);
       if (!defaults) return ERROR_DRIVER;
       source = defaults->source;
-    } else if (device >= 0) {
-      auto sources = CaptureSources(*c, includeLoopback);
-      if (static_cast<size_t>(device) < sources.size()) source = sources[device].name;
     }
+    // The device must still be there: a source can vanish between a listing
+    // and the open (a headset unplugged).
+    if (source.empty() || !pulse::QuerySource(*c, source)) return ERROR_DEVICE;
   }
-  if (source.empty()) return ERROR_DEVICE;
   std::lock_guard guard(mutex_);
   capture_ = c;
   sourceName_ = source;
@@ -255,14 +268,15 @@ bool PulseBackend::setInput(int input, int on, float volume) {
 
 std::unique_ptr<CaptureStream> PulseBackend::startCapture(const CaptureFormat& format,
                                                           bool paused, CaptureSink sink,
-                                                          int& error) {
+                                                          CaptureEnded ended, int& error) {
   Target t = captureTarget();
   if (!t.connection) {
     std::lock_guard guard(mutex_);
     error = capture_ ? ERROR_DRIVER : ERROR_INIT;
     return nullptr;
   }
-  return pulse::PulseCaptureStream::start(t.connection, t.device, format, paused, std::move(sink), error);
+  return pulse::PulseCaptureStream::start(t.connection, t.device, format, paused, std::move(sink),
+                                          std::move(ended), error);
 }
 
 }  // namespace zaudio

@@ -39,13 +39,16 @@ class PulseBackend : public Backend {
   float outputVolume() override;
 
   std::vector<BackendDevice> captureDevices(bool includeLoopback) override;
-  int openCapture(int device, bool includeLoopback) override;
+  using Backend::openCapture;
+  int openCapture(const std::string& id) override;
   void closeCapture() override;
   DWORD captureRate() override;
   std::vector<BackendInput> inputs() override;
   bool setInput(int input, int on, float volume) override;
+  using Backend::startCapture;
   std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
-                                              CaptureSink sink, int& error) override;
+                                              CaptureSink sink, CaptureEnded ended,
+                                              int& error) override;
 
  private:
   struct Target {

@@ -19,14 +19,17 @@ class PulseCaptureStream final : public CaptureStream {
   static std::unique_ptr<PulseCaptureStream> start(std::shared_ptr<PulseConnection> connection,
                                                    const std::string& source,
                                                    const CaptureFormat& format, bool paused,
-                                                   CaptureSink sink, int& error);
+                                                   CaptureSink sink, CaptureEnded ended,
+                                                   int& error);
 
   // Stops. May run anywhere, the sink of this very stream included.
   ~PulseCaptureStream() override;
 
   bool resume() override;
+  // Delivers what was captured before the pause.
   bool pause() override;
-  // May be called from the sink itself; then the current delivery is the last.
+  // Delivers what was captured before the stop, then ends. May be called from
+  // the sink itself; then the current delivery is the last.
   void stop() override;
 
   class Record;  // the stream's state that the loop thread uses

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/channel_layout.h"
+
 namespace zaudio::pulse {
 
 float VolumeToLevel(const pa_cvolume& volume) {
@@ -60,6 +62,30 @@ int ErrorForPulse(int paError, int fallback) {
     default:
       return fallback;
   }
+}
+
+bool ChannelMapFor(DWORD channels, pa_channel_map& map) {
+  const auto speakers = SpeakersFor(channels);
+  if (speakers.empty()) return false;
+  pa_channel_map_init(&map);
+  map.channels = static_cast<std::uint8_t>(speakers.size());
+  for (size_t i = 0; i < speakers.size(); ++i) {
+    pa_channel_position_t p = PA_CHANNEL_POSITION_MONO;
+    switch (speakers[i]) {
+      case Speaker::Mono: p = PA_CHANNEL_POSITION_MONO; break;
+      case Speaker::FrontLeft: p = PA_CHANNEL_POSITION_FRONT_LEFT; break;
+      case Speaker::FrontRight: p = PA_CHANNEL_POSITION_FRONT_RIGHT; break;
+      case Speaker::FrontCenter: p = PA_CHANNEL_POSITION_FRONT_CENTER; break;
+      case Speaker::Lfe: p = PA_CHANNEL_POSITION_LFE; break;
+      case Speaker::RearLeft: p = PA_CHANNEL_POSITION_REAR_LEFT; break;
+      case Speaker::RearRight: p = PA_CHANNEL_POSITION_REAR_RIGHT; break;
+      case Speaker::RearCenter: p = PA_CHANNEL_POSITION_REAR_CENTER; break;
+      case Speaker::SideLeft: p = PA_CHANNEL_POSITION_SIDE_LEFT; break;
+      case Speaker::SideRight: p = PA_CHANNEL_POSITION_SIDE_RIGHT; break;
+    }
+    map.map[i] = p;
+  }
+  return true;
 }
 
 }  // namespace zaudio::pulse

@@ -2,6 +2,7 @@
 // kinds, sample formats and error codes.
 #pragma once
 
+#include <pulse/channelmap.h>
 #include <pulse/sample.h>
 #include <pulse/volume.h>
 
@@ -26,6 +27,10 @@ pa_cvolume LevelToVolume(pa_cvolume current, float level);
 DWORD InputTypeForPort(std::string_view portName);
 
 std::optional<pa_sample_format_t> SampleFormatFor(SampleType type);
+
+// The server's channel map for the library's speaker order of 1..8 channels;
+// false for other counts.
+bool ChannelMapFor(DWORD channels, pa_channel_map& map);
 
 // The library error for a libpulse error number, fallback when none fits.
 int ErrorForPulse(int paError, int fallback);

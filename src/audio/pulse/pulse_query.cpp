@@ -21,6 +21,7 @@ SinkEntry ToEntry(const pa_sink_info& i) {
   SinkEntry e;
   e.name = Text(i.name);
   e.description = Text(i.description);
+  e.monitorSource = Text(i.monitor_source_name);
   e.spec = i.sample_spec;
   e.volume = i.volume;
   return e;

@@ -23,6 +23,7 @@ struct ServerDefaults {
 struct SinkEntry {
   std::string name;
   std::string description;
+  std::string monitorSource;  // the source that captures what the sink plays
   pa_sample_spec spec{};
   pa_cvolume volume{};
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "audio/channel_layout.h"
 #include "audio/sample_convert.h"
 
 namespace zaudio {
@@ -12,6 +13,7 @@ namespace zaudio {
 struct VirtualBackend::StreamState {
   CaptureFormat format;
   CaptureSink sink;
+  CaptureEnded ended;
   VirtualSignal signal;
   std::uint64_t position = 0;  // frames delivered
   std::atomic<bool> paused{false};
@@ -55,6 +57,19 @@ VirtualBackend::~VirtualBackend() {
 void VirtualBackend::addCaptureDevice(VirtualDevice device) {
   std::lock_guard lock(mutex_);
   devices_.push_back(std::move(device));
+}
+
+void VirtualBackend::removeCaptureDevice(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  for (size_t i = 0; i < devices_.size(); ++i) {
+    if (devices_[i].name != name) continue;
+    devices_.erase(devices_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (open_ == static_cast<int>(i))
+      open_ = -1;
+    else if (open_ > static_cast<int>(i))
+      --open_;
+    return;
+  }
 }
 
 void VirtualBackend::addOutputDevice(std::string name, bool isDefault, DWORD rate, DWORD speakers) {
@@ -142,18 +157,23 @@ std::vector<BackendDevice> VirtualBackend::captureDevices(bool includeLoopback) 
   return out;
 }
 
-int VirtualBackend::openCapture(int device, bool includeLoopback) {
+int VirtualBackend::openCapture(const std::string& id) {
   std::lock_guard lock(mutex_);
-  const auto idx = visibleIndexes(includeLoopback);
-  if (device < 0) {
-    auto it = std::find_if(idx.begin(), idx.end(),
-                           [&](int i) { return devices_[i].flags & DEVICE_DEFAULT; });
-    if (it == idx.end() && idx.empty()) return ERROR_DEVICE;
-    device = it == idx.end() ? 0 : static_cast<int>(it - idx.begin());
+  int index = -1;
+  for (size_t i = 0; i < devices_.size(); ++i) {
+    const bool match = id.empty() ? (devices_[i].flags & DEVICE_DEFAULT) != 0 : devices_[i].name == id;
+    if (match) {
+      index = static_cast<int>(i);
+      break;
+    }
   }
-  if (device >= static_cast<int>(idx.size())) return ERROR_DEVICE;
-  if (devices_[idx[device]].failOpen) return ERROR_DRIVER;
-  open_ = idx[device];
+  // Without a default device, the first one that is no loopback device.
+  if (index < 0 && id.empty())
+    for (size_t i = 0; i < devices_.size() && index < 0; ++i)
+      if (!(devices_[i].flags & DEVICE_LOOPBACK)) index = static_cast<int>(i);
+  if (index < 0) return ERROR_DEVICE;
+  if (devices_[index].failOpen) return ERROR_DRIVER;
+  open_ = index;
   return OK;
 }
 
@@ -186,19 +206,21 @@ bool VirtualBackend::setInput(int input, int on, float volume) {
 }
 
 std::unique_ptr<CaptureStream> VirtualBackend::startCapture(const CaptureFormat& format, bool paused,
-                                                            CaptureSink sink, int& error) {
+                                                            CaptureSink sink, CaptureEnded ended,
+                                                            int& error) {
   std::lock_guard lock(mutex_);
   if (open_ < 0) {
     error = ERROR_INIT;
     return nullptr;
   }
-  if (format.rate == 0 || format.channels == 0 || format.channels > 2) {
+  if (format.rate == 0 || format.channels == 0 || format.channels > kMaxChannels) {
     error = ERROR_FORMAT;
     return nullptr;
   }
   auto state = std::make_shared<StreamState>();
   state->format = format;
   state->sink = std::move(sink);
+  state->ended = std::move(ended);
   state->signal = devices_[open_].signal;
   state->paused = paused;
   streams_.push_back(state);
@@ -218,6 +240,18 @@ void VirtualBackend::stopStream(const std::shared_ptr<StreamState>& s) {
   std::erase(streams_, s);
 }
 
+void VirtualBackend::failCaptures() {
+  std::lock_guard deliverLock(deliverMutex_);
+  for (auto& s : liveStreams()) {
+    s->stopped = true;
+    {
+      std::lock_guard lock(mutex_);
+      std::erase(streams_, s);
+    }
+    if (s->ended) s->ended();
+  }
+}
+
 size_t VirtualBackend::pump(size_t frames, size_t blockFrames) {
   std::lock_guard deliverLock(deliverMutex_);
   for (auto& s : liveStreams()) deliver(*s, frames, blockFrames);
@@ -235,12 +269,13 @@ void VirtualBackend::deliver(StreamState& s, size_t frames, size_t blockFrames) 
       const std::uint64_t pos = s.position + i;
       for (int c = 0; c < ch; ++c) {
         float v = 0.0f;
+        const int side = c == 0 ? 0 : 1;
         if (!s.signal.samples.empty()) {
-          const size_t at = pos * 2 + static_cast<size_t>(c);
+          const size_t at = pos * 2 + static_cast<size_t>(side);
           if (at < s.signal.samples.size()) v = s.signal.samples[at];
         } else {
-          v = static_cast<float>(s.signal.amplitude[c] *
-                                 std::sin(2.0 * std::numbers::pi * s.signal.frequency[c] *
+          v = static_cast<float>(s.signal.amplitude[side] *
+                                 std::sin(2.0 * std::numbers::pi * s.signal.frequency[side] *
                                           static_cast<double>(pos) / rate));
         }
         s.floats[i * ch + c] = v;

@@ -16,11 +16,11 @@
 namespace zaudio {
 
 struct VirtualSignal {
-  // Sine per channel (the right channel uses index 1; mono captures use the left).
+  // Sine per channel (channel 0 uses index 0, every other channel index 1).
   double frequency[2] = {1000.0, 1000.0};
   double amplitude[2] = {0.5, 0.5};  // 0..1 of full scale
   // When not empty, these interleaved stereo float frames are delivered
-  // instead of the sine, then silence.
+  // instead of the sine (left to channel 0, right to the others), then silence.
   std::vector<float> samples;
 };
 
@@ -49,6 +49,9 @@ class VirtualBackend final : public Backend {
 
   // Set-up, before or between uses.
   void addCaptureDevice(VirtualDevice device);
+  // A device unplugged: gone from listings, and closed when it was open
+  // (running captures go on until failCaptures()).
+  void removeCaptureDevice(const std::string& name);
   void addOutputDevice(std::string name, bool isDefault, DWORD rate = 48000, DWORD speakers = 2);
   void setFailOutputInit(bool fail) { failOutput_ = fail; }
   void setSignal(int device, VirtualSignal signal);
@@ -56,6 +59,9 @@ class VirtualBackend final : public Backend {
   // Delivers `frames` frames to every running capture, in blocks of at most
   // blockFrames, on the calling thread. Returns the frames delivered per capture.
   size_t pump(size_t frames, size_t blockFrames = 441);
+
+  // Ends every running capture as a vanished device does.
+  void failCaptures();
 
   // Inspection.
   std::vector<VirtualDevice> captureDeviceState() const;
@@ -70,13 +76,16 @@ class VirtualBackend final : public Backend {
   bool setOutputVolume(float volume) override;
   float outputVolume() override;
   std::vector<BackendDevice> captureDevices(bool includeLoopback) override;
-  int openCapture(int device, bool includeLoopback) override;
+  using Backend::openCapture;
+  int openCapture(const std::string& id) override;
   void closeCapture() override;
   DWORD captureRate() override;
   std::vector<BackendInput> inputs() override;
   bool setInput(int input, int on, float volume) override;
+  using Backend::startCapture;
   std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
-                                              CaptureSink sink, int& error) override;
+                                              CaptureSink sink, CaptureEnded ended,
+                                              int& error) override;
 
   struct StreamState;
 
