@@ -23,7 +23,7 @@ const std::array<ControlStateRow, 6>& ControlStateTable() {
       {{"Pause1", "btnpause", "Stop1", "btnstop"}, {E::On, E::On, E::Off, E::On, E::Off}},
       {{"Settings1", "btnoption", "Wizard1", "btnwiz"}, {E::Off, E::Off, E::On, E::On, E::On}},
       {{"Scheduler1", "RecordsList1", "btnreclist", "btnschedule"}, {E::On, E::On, E::On, E::On, E::On}},
-      {{"Rslist", "cchannel", "csample", "cbit", "cformat", "outlabel"},
+      {{"Rslist", "btnsourcerefresh", "cchannel", "csample", "cbit", "cformat", "outlabel"},
        {E::Off, E::Off, E::On, E::On, E::On}},
       {{"Cvolume"}, {E::Keep, E::Keep, E::On, E::On, E::On}},
   }};

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QShowEvent>
@@ -14,6 +15,14 @@
 #include "services/platform_info.h"
 
 Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
+  // Failures of a running recording arrive on library threads; the window
+  // handles them on its own.
+  FEngine = std::make_unique<RecordingEngine>(
+      [this](RecordingFailure failure, zaudio::DWORD handle, const QString& detail) {
+        QMetaObject::invokeMethod(
+            this, [this, failure, handle, detail] { OnRecordingFailure(failure, handle, detail); },
+            Qt::QueuedConnection);
+      });
   BuildControls();
   BuildMenus();
   ConnectEvents();
@@ -60,6 +69,8 @@ void Tfrmmain::FormCreate() {
   if (!QFileInfo(FWorkFolder).isDir() && !ForceFolders(FWorkFolder))
     Messages().endProgram(MsgKind::Error, QStringLiteral("Cannot create ") + FWorkFolder);
 
+  FWaveBitmap = QImage(PB->size(), QImage::Format_RGB32);
+  FWaveBitmap.fill(Qt::black);
   FLeftLevels.assign(PB->width(), 0);
   FRightLevels.assign(PB->width(), 0);
   FFirstShow = true;
@@ -88,9 +99,11 @@ void Tfrmmain::FormShow() {
     if (frmoption_->csot->isChecked()) SetStayOnTop(true);
   }
   SetControlState(ControlState::Start);
+  if (frmoption_ && frmoption_->cimrun->isChecked()) btnrecClick();
 }
 
 bool Tfrmmain::FormCloseQuery() {
+  if (closingWithoutAsking_) return true;
   bool allow = true;
   if (FRecordChannel != 0)
     allow = Messages().show(MsgKind::Warning, QStringLiteral("Now Recording,be sure Close Program?"),
@@ -98,7 +111,11 @@ bool Tfrmmain::FormCloseQuery() {
   return allow;
 }
 
-void Tfrmmain::FormClose() { SaveMainSettings(); }
+void Tfrmmain::FormClose() {
+  if (FRecordChannel != 0) btnstopClick();
+  ReleaseHotkeys();
+  SaveMainSettings();
+}
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {
@@ -112,6 +129,7 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
 void Tfrmmain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  FEngine->stop();
   zaudio::RecordFree();
   zaudio::Free();
 }

@@ -15,13 +15,17 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/control_states.h"
 #include "audio/zaudio.h"
 #include "dialogs/main_window_link.h"
+#include "recording/recording_engine.h"
+#include "recording/recording_monitor.h"
 
 class Tfrmoption;
 class TImageList;
@@ -60,6 +64,43 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void CvolumeChange();
   void ApplyLoopbackVolume();
   void btnsourcerefreshClick();
+
+  // Recording.
+  void btnrecClick();
+  void btnpauseClick();
+  void btnstopClick();
+  void StartRecording();
+  void StopRecording();
+  void TogglePauseRecording();
+  bool CheckBitDepth();  // true: the format's encoder refuses the bit depth (and says so)
+  void UpdateStatusText();
+  // The command line of an external encoder for the output file; empty where
+  // none is available.
+  QString EncoderCommandLine(int format, const QString& file) const;
+
+  // The one-second monitor.
+  void RectimerTimer();
+  void ShowWavSize();
+  void ShowMp3Size();
+  void ShowWmaSize();
+  void ShowOggSize();
+  void ShowApeSize();
+  void ShowFlacSize();
+  void ShowTtaSize();
+  void ShowWvSize();
+  void ShowAacSize();
+  void ShowMpcSize();
+  void ShowSpxSize();
+  void DrawLevelMeter(zaudio::DWORD channel);
+  void CheckSplit();
+
+  // Silence handling.
+  void SilenceAction();
+  void cdarClick();
+
+  // Ends the program as closing the window does, without asking (a
+  // termination signal: logout, kill).
+  void CloseWithoutAsking();
 
   // Settings of the window (section "Main").
   void LoadMainSettings();
@@ -122,11 +163,26 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   std::int64_t FOutputSize = 0;
   bool FWizardName = false;
   bool FScheduledRun = false;
+  QString FWizardOutName;  // the wizard's output name, used while FWizardName is set
+  // The recording in progress: its capture, writer and the state its
+  // callbacks share.
+  std::unique_ptr<RecordingEngine> FEngine;
+  int FRecordingFormat = 0;  // the format of the running recording
+  QString FStatusText;
+  QString FFreeSpaceText;
+  int FSplitMode = -1;
+  std::int64_t FSplitLimit = 0;
+  bool FSplitNewFile = false;
+  int FTrayTicks = 0;
+  int FMeterColumn = 0;
+  int FMp3Bitrate = 0, FOggBitrate = 0, FWmaBitrate = 0;
+  QImage FWaveBitmap;
+  bool FRecordingFailed = false;  // a failure was reported for the running recording
   int FVisMode = 1;  // spectrum display mode
   bool FListPanelOpen = false;
   QString FScheduledOutName;
   std::vector<int> FLoopbackDevices;
-  std::vector<int> FLeftLevels, FRightLevels;
+  std::vector<std::int16_t> FLeftLevels, FRightLevels;
 
   // Controls, by component name.
   QPushButton *btnrec, *btnpause, *btnstop, *btnoption, *btnwiz, *btnreclist, *btnschedule,
@@ -162,9 +218,20 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void SetClientHeight(int height);
   void TogglePanel(QGroupBox* panel, QGroupBox* other);  // moves the slider and applies it once
   bool LoopbackSelected() const;
+  void OpenRecordingDevice(int index);
+  // Recording steps shared by a start and the hand-over to the next file.
+  bool ChooseOutputFile(QString& path);
+  bool WriterFor(int format, const QString& file, WriterRequest& writer);
+  void PrepareFileMonitor();
+  void ContinueInNextFile();  // split, silence new file: the capture runs on
+  void FinishedFile(const QString& file, bool written);
+  void OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail);
+  void ShowFormatSize(int format);
+  void ToggleStatusColour();
 
   Tfrmoption* frmoption_ = nullptr;
   bool destroyed_ = false;
+  bool closingWithoutAsking_ = false;
 };
 
 // The help and "Stereo Mix" pages, the product site and the support address.

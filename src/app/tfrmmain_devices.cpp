@@ -32,6 +32,8 @@ void Tfrmmain::ListInputs(int device) {
 bool Tfrmmain::LoopbackSelected() const { return IsLoopbackDevice(FLoopbackDevices, Rslist->currentIndex()); }
 
 void Tfrmmain::RslistChange() {
+  // The device never changes under a running recording.
+  if (FRecordChannel != 0) return;
   Rslist->setToolTip(Rslist->currentText());
   const int index = Rslist->currentIndex();
   if (FVistaOrLater) {
@@ -48,15 +50,17 @@ void Tfrmmain::RslistChange() {
   }
 }
 
-namespace {
-void OpenRecordingDevice(int index) {
+// A device that cannot be opened while the program starts ends it; later
+// (the user picks a device or refreshes) the program goes on without one.
+void Tfrmmain::OpenRecordingDevice(int index) {
   zaudio::RecordFree();
   if (!zaudio::RecordInit(index)) {
     zaudio::RecordFree();
-    Messages().endProgram(MsgKind::Error, QStringLiteral("Can not start recording device!"));
+    const QString text = QStringLiteral("Can not start recording device!");
+    if (FFirstShow) Messages().endProgram(MsgKind::Error, text);
+    Messages().show(MsgKind::Error, text, MsgButtons::Ok);
   }
 }
-}  // namespace
 
 void Tfrmmain::OpenLoopbackDevice(int index) {
   OpenRecordingDevice(index);
@@ -133,6 +137,7 @@ void Tfrmmain::ApplyLoopbackVolume() {
 }
 
 void Tfrmmain::btnsourcerefreshClick() {
+  if (FRecordChannel != 0) return;
   if (FVistaOrLater)
     ListCaptureDevices();
   else

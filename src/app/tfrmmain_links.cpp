@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 
 #include "app/tfrmmain.h"
 #include "app/window_geometry.h"
 #include "dialogs/tfrmabout.h"
 #include "dialogs/tfrmoption.h"
+#include "recording/recording_formats.h"
 #include "services/desktop.h"
 #include "services/paths.h"
 
@@ -56,21 +58,10 @@ void Tfrmmain::ReleaseHotkeys() {}
 void Tfrmmain::InstallHotkeys() {}
 
 void Tfrmmain::UpdateFormatInfo() {
-  static const char* const kInfo[11] = {"WAVE PCM",
-                                        "MPEG Layer III (MP3)",
-                                        "Windows Miedia Audio (WMA)",
-                                        "OGG Vorbis (OGG)",
-                                        "Monkey's Audio Format (APE)",
-                                        "Free Lossless Audio Codec (FLAC)",
-                                        "True Audio Codec (TTA)",
-                                        "Hybrid Lossless WaveFile (WavPack)",
-                                        "Advanced Audio Coding (AAC/MP4)",
-                                        "Musepack living Audio Compressor (MPC)",
-                                        "Speex for Voice (SPX)"};
   const int i = cformat->currentIndex();
-  if (i < 0 || i > 10) return;
+  if (i < 0 || i >= kFormatCount) return;
   lrname->setText(ReplaceExtension(lrname->text(), QLatin1Char('.') + cformat->currentText().toLower()));
-  lformatinfo->setText(QString::fromLatin1(kInfo[i]));
+  lformatinfo->setText(FormatInfoText(i));
 }
 
 void Tfrmmain::SetOutputFolder(const QString& folder) {
@@ -104,6 +95,10 @@ void Tfrmmain::outlabelMouseLeave() {
 }
 
 bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == PB && event->type() == QEvent::Paint) {
+    QPainter(PB).drawImage(0, 0, FWaveBitmap);
+    return true;
+  }
   if (watched == vistalabel) {
     if (event->type() == QEvent::Enter) vistalabel->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
     if (event->type() == QEvent::Leave) vistalabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
@@ -133,6 +128,15 @@ bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
 void Tfrmmain::ConnectEvents() {
   vistalabel->installEventFilter(this);
   outlabel->installEventFilter(this);
+  PB->installEventFilter(this);
+  connect(btnrec, &QPushButton::clicked, this, [this] { btnrecClick(); });
+  connect(Record1, &QAction::triggered, this, [this] { btnrecClick(); });
+  connect(btnpause, &QPushButton::clicked, this, [this] { btnpauseClick(); });
+  connect(Pause1, &QAction::triggered, this, [this] { btnpauseClick(); });
+  connect(btnstop, &QPushButton::clicked, this, [this] { btnstopClick(); });
+  connect(Stop1, &QAction::triggered, this, [this] { btnstopClick(); });
+  connect(Rectimer, &QTimer::timeout, this, [this] { RectimerTimer(); });
+  connect(cdar, &QCheckBox::clicked, this, [this] { cdarClick(); });
   connect(Rslist, &QComboBox::activated, this, [this] { RslistChange(); });
   connect(Cvolume, &QSlider::valueChanged, this, [this] { CvolumeChange(); });
   connect(csample, &QComboBox::currentIndexChanged, this, [this] { csampleChange(); });

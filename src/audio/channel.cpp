@@ -100,6 +100,10 @@ void Channel::fireSync(DWORD type, DWORD data) {
   for (auto& [h, s] : due) s.proc(h, handle_, data, s.user);
 }
 
+void Channel::noteBlockTime(std::uint64_t micros) {
+  if (micros > longestBlock_.load(std::memory_order_relaxed)) longestBlock_.store(micros, std::memory_order_relaxed);
+}
+
 void Channel::processBlock(void* data, size_t frames) {
   chain_.run(handle_, format_, data, frames);
   meter_.feed(format_.type, data, frames, static_cast<int>(format_.channels));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,7 @@ class Channel {
   virtual DWORD getData(void* buffer, DWORD length, int& error);
 
   DWORD level() const { return meter_.level(); }
+  std::uint64_t longestBlockMicros() const { return longestBlock_.load(std::memory_order_relaxed); }
 
   // Holds off processing; reentrant on the locking thread. unlock() fails on
   // a thread that holds no lock.
@@ -74,6 +76,8 @@ class Channel {
   void processBlock(void* data, size_t frames);
   // Calls the syncs of a type, without holding any lock of the channel.
   void fireSync(DWORD type, DWORD data);
+  // Keeps the longest time one block took.
+  void noteBlockTime(std::uint64_t micros);
 
   std::atomic<DWORD> activity_{ACTIVE_STOPPED};
   std::recursive_mutex processing_;
@@ -93,6 +97,7 @@ class Channel {
   std::mutex syncMutex_;
   std::map<HSYNC, Sync> syncs_;
   std::atomic<bool> freed_{false};
+  std::atomic<std::uint64_t> longestBlock_{0};
   // The caller lock()s: who, and how often (changed only by the holder).
   std::atomic<std::thread::id> lockOwner_{};
   int lockDepth_ = 0;

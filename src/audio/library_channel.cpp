@@ -83,6 +83,13 @@ DWORD ChannelGetLevel(DWORD handle) {
   }
 }
 
+QWORD ChannelGetLongestBlockTime(DWORD handle) {
+  auto ch = Find(handle);
+  if (!ch) return 0;
+  SetError(OK);
+  return ch->longestBlockMicros();
+}
+
 DWORD ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   auto ch = Find(handle);
   if (!ch) return DATA_ERROR;

@@ -1,5 +1,6 @@
 #include "audio/record_channel.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace zaudio {
@@ -33,6 +34,7 @@ int RecordChannel::start(Backend& backend, bool paused) {
 }
 
 bool RecordChannel::deliver(const void* data, size_t bytes) {
+  const auto began = std::chrono::steady_clock::now();
   std::lock_guard lock(processing_);
   const DWORD state = activity_.load();
   if (state != ACTIVE_PLAYING) return state == ACTIVE_PAUSED;
@@ -44,6 +46,8 @@ bool RecordChannel::deliver(const void* data, size_t bytes) {
   processBlock(block_.data(), frames);
   const bool more = proc_ ? proc_(handle(), block_.data(), static_cast<DWORD>(block_.size())) : true;
   if (!more) activity_ = ACTIVE_STOPPED;
+  noteBlockTime(static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began).count()));
   return more;
 }
 

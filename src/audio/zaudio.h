@@ -176,6 +176,10 @@ bool ChannelPause(DWORD handle);
 bool ChannelStop(DWORD handle);
 DWORD ChannelIsActive(DWORD handle);
 DWORD ChannelGetLevel(DWORD handle);  // left low word, right high word; 0xFFFFFFFF on failure
+// The longest a block of the channel took to process so far (chain,
+// encoders and the capture callback), in microseconds: what a capture
+// thread spent at most on one block.
+QWORD ChannelGetLongestBlockTime(DWORD handle);
 // Pulls processed data from a decode channel: the bytes delivered (0 when none
 // is ready yet), DATA_ERROR on failure (ERROR_ENDED once a stream has ended).
 DWORD ChannelGetData(DWORD handle, void* buffer, DWORD length);

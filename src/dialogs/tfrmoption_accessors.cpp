@@ -21,7 +21,8 @@
 // into Efolder.
 QString Tfrmoption::NextOutputName(bool createFolders, int number) const {
   OutputNameRule rule;
-  rule.folder = Efolder->text();
+  // Without a folder the recording goes where it goes by default.
+  rule.folder = Efolder->text().isEmpty() ? DefaultOutputFolder() : Efolder->text();
   rule.usePrefix = cprefix->isChecked();
   rule.prefix = eprefix->text();
   rule.useDateTime = cdatatime->isChecked();

@@ -83,6 +83,11 @@ QString BuildOutputName(const OutputNameRule& rule, bool createFolders, int numb
   const QString relative = dateFolder.isEmpty() ? name : dateFolder + '/' + name;
   if (!createFolders) return relative;
 
+  // The prefix names a file, never a folder: "../x" would write outside the
+  // output folder.
+  if (prefix.contains(QLatin1Char('/')))
+    throw EAppError(QStringLiteral("The file name prefix \"%1\" must not contain \"/\".").arg(prefix));
+
   // The output folder first: its date subfolder can only be made inside it.
   if (!QFileInfo(rule.folder).isDir() && !ForceFolders(rule.folder))
     throw EAppError("Cannot create " + rule.folder);

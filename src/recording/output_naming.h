@@ -28,7 +28,8 @@ QString FormatNumber(int number);
 // The next output path for recording number `number` at time `now`.
 // createFolders true: creates the output folder (every missing level), then
 // the date folder below it (one level), and returns the full path; throws
-// EAppError("Cannot create <folder>") when a folder cannot be created.
+// EAppError("Cannot create <folder>") when a folder cannot be created, and
+// refuses a prefix holding "/" the same way.
 // createFolders false: touches no file system and returns the name relative to
 // the output folder (date folder + "/" when the style has one).
 QString BuildOutputName(const OutputNameRule& rule, bool createFolders, int number,

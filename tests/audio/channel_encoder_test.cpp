@@ -7,11 +7,11 @@
 #include "virtual_fixture.h"
 
 using namespace zaudio;
-using encoder_test::ReadWav;
+using zovedu_test::ReadWav;
 
 namespace {
 
-std::vector<std::int16_t> Samples16(const encoder_test::Bytes& data) {
+std::vector<std::int16_t> Samples16(const zovedu_test::Bytes& data) {
   std::vector<std::int16_t> s(data.size() / 2);
   std::memcpy(s.data(), data.data(), s.size() * 2);
   return s;

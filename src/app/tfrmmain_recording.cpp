@@ -1,0 +1,258 @@
+// Record, pause and stop: the recording's start with its file name, the
+// hand-over to the next file, the stop, and failures while recording.
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QSlider>
+#include <QStorageInfo>
+
+#include "app/tfrmmain.h"
+#include "dialogs/tfrmoption.h"
+#include "recording/overwrite_decision.h"
+#include "recording/recording_formats.h"
+#include "services/desktop.h"
+#include "services/message_service.h"
+#include "services/size_text.h"
+
+void Tfrmmain::btnrecClick() {
+  FVolumeEffect = 0;
+  UpdateFormatInfo();
+  StartRecording();
+}
+
+void Tfrmmain::btnpauseClick() {
+  lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+  if (FRecordChannel != 0) TogglePauseRecording();
+}
+
+void Tfrmmain::btnstopClick() {
+  lrstatus->setText(QStringLiteral("Idle..."));
+  lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+  if (FRecordChannel != 0) StopRecording();
+}
+
+bool Tfrmmain::CheckBitDepth() {
+  const auto refusal = BitDepthRefusal(cformat->currentIndex(), FBitsPerSample);
+  if (refusal) Messages().show(MsgKind::Information, *refusal, MsgButtons::Ok);
+  return refusal.has_value();
+}
+
+void Tfrmmain::UpdateStatusText() {
+  StatusChoices c;
+  c.dar = cdar->isChecked();
+  if (frmoption_) {
+    c.pauseAction = frmoption_->cslientpause->isChecked();
+    c.stopAction = frmoption_->cslientstop->isChecked();
+    c.newFileAction = frmoption_->cslientnew->isChecked();
+  }
+  c.splitMode = FSplitMode;
+  FStatusText = RecordingStatusText(c);
+}
+
+QString Tfrmmain::EncoderCommandLine(int, const QString&) const { return QString(); }
+
+// Decides the next file's path (asking about an existing file). False when
+// the user cancelled. A folder that cannot be created throws EAppError.
+bool Tfrmmain::ChooseOutputFile(QString& path) {
+  OutputNameSources sources;
+  sources.numberedName = [this](int n) { return frmoption_->NextOutputName(true, n); };
+  if (FWizardName) sources.wizardName = FWizardOutName;
+  if (FScheduledRun) sources.scheduledName = FScheduledOutName;
+  sources.alwaysOverwrite = frmoption_->coverwrite->isChecked();
+  sources.removeExisting = cformat->currentIndex() == kWv;  // the WavPack encoder will not replace a file
+  sources.exists = [](const QString& p) { return QFileInfo::exists(p); };
+  sources.remove = [](const QString& p) { return QFile::remove(p); };
+  sources.beforeAsking = [this] {
+    if (IsStayOnTop()) SetStayOnTop(false);
+  };
+  sources.ask = [](const QString& question) {
+    return Messages().show(MsgKind::Confirmation, question, MsgButtons::YesNoCancel);
+  };
+  const OutputNameDecision d = DecideOutputName(FRecordCounter, sources);
+  FRecordCounter = d.counter;
+  if (!d.wizardNameUsed) FWizardName = false;
+  if (!d.accepted) return false;
+  path = d.path;
+  return true;
+}
+
+// What the writer of a format gets: the WAV file itself, or the encoder's
+// command line with the file in double quotes (so a file name holding one
+// would break the line and is refused).
+bool Tfrmmain::WriterFor(int format, const QString& file, WriterRequest& writer) {
+  writer.format = format;
+  writer.wavFile = format == kWav;
+  if (writer.wavFile) {
+    writer.target = file;
+    return true;
+  }
+  if (file.contains(QLatin1Char('"'))) {
+    Messages().show(MsgKind::Error,
+                    QStringLiteral("The file name %1 contains a double quote (\"), which cannot be passed to the "
+                                   "encoder. Please choose another prefix or output folder.")
+                        .arg(file),
+                    MsgButtons::Ok);
+    return false;
+  }
+  writer.target = EncoderCommandLine(format, file);
+  return true;
+}
+
+// The monitor's start for a new file: name, free space, counters, split and
+// the status line.
+void Tfrmmain::PrepareFileMonitor() {
+  lrname->setText(QFileInfo(FLastRecordedFile).fileName());
+  const QStorageInfo volume(QFileInfo(FLastRecordedFile).absolutePath());
+  FFreeSpaceText = FormatSizeText(volume.isValid() ? volume.bytesAvailable() : 0);
+  FElapsedSeconds = 0;
+  FOutputSize = 0;
+  FMeterColumn = 0;
+  FSplitMode = frmoption_->SplitMode();
+  FSplitLimit = frmoption_->SplitLimit();
+  FSplitNewFile = frmoption_->SplitCreatesNewFile();
+  UpdateStatusText();
+  FTrayTicks = 0;
+}
+
+void Tfrmmain::StartRecording() {
+  if (!frmoption_ || CheckBitDepth()) return;
+  const int format = cformat->currentIndex();
+  QString file;
+  if (!ChooseOutputFile(file)) return;
+  WriterRequest writer;
+  if (!WriterFor(format, file, writer)) return;
+  FLastRecordedFile = file;
+  PrepareFileMonitor();
+
+  SilenceSettings silence;
+  silence.thresholdDb = frmoption_->barstartdb->value();
+  silence.silentLength = frmoption_->barslient->value();
+  silence.action = ChosenSilenceAction(frmoption_->cslientpause->isChecked(), frmoption_->cslientstop->isChecked(),
+                                       frmoption_->cslientnew->isChecked());
+  if (format == kMp3) FMp3Bitrate = frmoption_->Mp3NominalBitrate();
+  if (format == kOgg) FOggBitrate = frmoption_->OggNominalBitrate();
+  if (format == kWma) FWmaBitrate = frmoption_->WmaNominalBitrate();
+  PaintFrame->show();
+
+  CaptureRequest capture;
+  capture.rate = FSampleRate;
+  capture.channels = FChannels;
+  capture.bits = FBitsPerSample;
+  capture.mixerPath = FVistaOrLater && LoopbackSelected();
+  FRecordingFailed = false;
+  if (!FEngine->start(capture, writer, silence, cdar->isChecked())) return;
+  FRecordingFormat = format;
+  FRecordChannel = FEngine->FRecordChannel;
+  // The capture was opened paused; with its chain in place it runs.
+  FEngine->play();
+  Rectimer->start();
+  SetControlState(ControlState::Recording);
+  if (frmoption_->csot->isChecked()) SetStayOnTop(true);
+}
+
+void Tfrmmain::StopRecording() {
+  if (FRecordChannel == 0) return;
+  PaintFrame->hide();
+  FWaveBitmap.fill(Qt::black);
+  PB->update();
+  const bool written = FEngine->stop();
+  FRecordChannel = 0;
+  Rectimer->stop();
+  FWizardName = false;
+  FinishedFile(FLastRecordedFile, written);
+  SetControlState(ControlState::IdleAfterStop);
+  FScheduledRun = false;
+}
+
+// After a file is complete: says when it could not be written completely and
+// opens its folder when asked to.
+void Tfrmmain::FinishedFile(const QString& file, bool written) {
+  if (!written && !FRecordingFailed)
+    Messages().show(MsgKind::Error,
+                    QStringLiteral("The recording could not be completed correctly: %1").arg(file),
+                    MsgButtons::Ok);
+  if (frmoption_ && frmoption_->copen->isChecked()) TheDesktop().open(QFileInfo(file).absolutePath());
+}
+
+// The split and the silence new-file action: the capture runs on and the next
+// file starts with the sample after the last one of the previous file.
+void Tfrmmain::ContinueInNextFile() {
+  if (FRecordChannel == 0) return;
+  const QString finished = FLastRecordedFile;
+  // The previous file's name sources end with it.
+  FWizardName = false;
+  FScheduledRun = false;
+  QString file;
+  WriterRequest writer;
+  if (!ChooseOutputFile(file) || !WriterFor(FRecordingFormat, file, writer)) {
+    StopRecording();
+    return;
+  }
+  bool previousWritten = true;
+  if (!FEngine->nextFile(writer, previousWritten)) {
+    StopRecording();
+    return;
+  }
+  FinishedFile(finished, previousWritten);
+  FLastRecordedFile = file;
+  PrepareFileMonitor();
+}
+
+void Tfrmmain::TogglePauseRecording() {
+  if (FEngine->paused()) {
+    FEngine->resume();
+    Rectimer->start();
+    btnpause->setToolTip(QStringLiteral("Pasue Recording"));
+    lrstatus->setText(FStatusText);
+    SetControlState(ControlState::Recording);
+  } else {
+    FEngine->pause();
+    Rectimer->stop();
+    btnpause->setToolTip(QStringLiteral("Resume Recording"));
+    lrstatus->setText(QStringLiteral("Recording Paused"));
+    SetControlState(ControlState::Paused);
+  }
+}
+
+namespace {
+QString FailureText(RecordingFailure failure, const QString& file, const QString& detail) {
+  const QString said = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
+  switch (failure) {
+    case RecordingFailure::DeviceGone:
+      return QStringLiteral("The recording stopped: the recording device or the sound server is no longer "
+                            "available.\nWhat was recorded until then is in %1.")
+          .arg(file);
+    case RecordingFailure::EncoderEnded:
+      return QStringLiteral("The recording stopped: the encoder ended unexpectedly%1.\nWhat it wrote until then "
+                            "is in %2.")
+          .arg(said, file);
+    case RecordingFailure::EncoderBehind:
+      return QStringLiteral("The recording stopped: the disk or the encoder could not keep up.\nWhat was recorded "
+                            "until then is in %1.")
+          .arg(file);
+    case RecordingFailure::WriteFailed:
+      return QStringLiteral("The recording stopped: %1 could not be written, the disk may be full%2.\nWhat was "
+                            "written before is kept.")
+          .arg(file, said);
+  }
+  return QString();
+}
+}  // namespace
+
+// Reported from a library thread, handled here on the window's: the running
+// recording stops and its file is completed, then the user learns why.
+void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail) {
+  const bool current =
+      FRecordChannel != 0 && (handle == FEngine->FRecordChannel.load() || handle == FEngine->FEncoder.load());
+  if (!current) return;
+  const QString file = FLastRecordedFile;
+  FRecordingFailed = true;
+  lrstatus->setText(QStringLiteral("Idle..."));
+  lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+  StopRecording();
+  Messages().show(MsgKind::Error, FailureText(failure, file, detail), MsgButtons::Ok);
+}
+
+void Tfrmmain::CloseWithoutAsking() {
+  closingWithoutAsking_ = true;
+  close();
+}

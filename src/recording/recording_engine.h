@@ -1,0 +1,105 @@
+// A recording at the library level: the capture on its direct or mixer path,
+// the writer on it, the capture callbacks with their silence check, pausing,
+// handing over to the next file while the capture runs, and stopping so that
+// everything captured reaches the file. Messages of a failed start go through
+// the message service; failures while recording are reported to the owner.
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "audio/zaudio.h"
+#include "recording/silence.h"
+
+struct CaptureRequest {
+  int rate = 44100;
+  int channels = 2;
+  int bits = 16;
+  bool mixerPath = false;  // a loopback device: capture the output's format, mix to rate and stereo
+};
+
+struct WriterRequest {
+  int format = 0;          // output format index
+  QString target;          // the WAV file, or the encoder's command line
+  bool wavFile = true;     // the library writes the WAV file itself
+};
+
+enum class RecordingFailure {
+  DeviceGone,        // the capture device or the sound server went away
+  EncoderEnded,      // the encoder program ended or stopped taking data
+  EncoderBehind,     // the disk or the encoder could not keep up
+  WriteFailed,       // the file could not be written (the disk is full)
+};
+
+class RecordingEngine {
+ public:
+  // Called on a library thread; `handle` is the capture channel (device) or
+  // the encoder that failed, `detail` what the encoder said, if anything.
+  using FailureProc = std::function<void(RecordingFailure failure, zaudio::DWORD handle, const QString& detail)>;
+
+  explicit RecordingEngine(FailureProc onFailure);
+  ~RecordingEngine();
+  RecordingEngine(const RecordingEngine&) = delete;
+  RecordingEngine& operator=(const RecordingEngine&) = delete;
+
+  // Opens the capture paused with the writer on it. A failure shows its
+  // message and leaves nothing running.
+  bool start(const CaptureRequest& capture, const WriterRequest& writer, const SilenceSettings& silence,
+             bool silenceOn);
+  // Lets the capture run; the chain is attached by then.
+  bool play();
+  // The next file while the capture runs on: the new writer takes every
+  // block after the last one the previous file got, then the previous file is
+  // completed (previousWritten: without an error). A failure shows the
+  // format's message; the capture goes on into the previous file, which the
+  // caller then stops.
+  bool nextFile(const WriterRequest& writer, bool& previousWritten);
+  // Pause and resume the capture (the writer stays open).
+  bool pause();
+  bool resume();
+  bool paused() const;
+  // Ends the capture after what it holds has reached the writer, completes
+  // the file and frees everything. False when the writer reported an error.
+  bool stop();
+
+  bool running() const { return FRecordChannel.load() != 0; }
+  bool mixerPath() const { return mixerPath_; }
+  std::uint64_t receivedBytes() const;  // by the current writer, after conversion
+  QString encoderMessage(zaudio::HENCODE encoder) const;
+
+  // Silence handling: switched on and off while recording.
+  void setSilenceOn(bool on) { FDarOn = on; }
+  bool silenceOn() const { return FDarOn.load(); }
+  const SilenceSettings& silence() const { return FDar; }
+  // Resumes a writer suspended by silence (the check box turned off).
+  void resumeFromSilence();
+  // Suspends writing (the pause action after the silent length).
+  void suspendForSilence();
+
+  // Shared with the capture callbacks.
+  std::atomic<zaudio::HRECORD> FRecordChannel{0};
+  std::atomic<zaudio::HENCODE> FEncoder{0};
+  std::atomic<zaudio::HSTREAM> FMixer{0}, FPushStream{0};
+  std::atomic<bool> FInSilence{false};
+  std::atomic<int> FSilentSeconds{0};
+
+ private:
+  bool RecordDirect(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
+  bool RecordToMixer(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
+  void CheckSilence(zaudio::DWORD channel);
+  void PullMixerDry();
+  zaudio::HENCODE startWriter(const WriterRequest& writer);
+  void watch(zaudio::HENCODE encoder);
+  void release();
+
+  FailureProc onFailure_;
+  std::atomic<bool> FDarOn{false};
+  SilenceSettings FDar;
+  bool mixerPath_ = false;
+  int bits_ = 16;
+  std::vector<char> pullBlock_;  // the capture thread's mixer pulls
+};
