@@ -8,6 +8,7 @@
 #include <QSlider>
 
 #include "recording_window_fixture.h"
+#include "audio/encode/encoder_testing.h"
 #include "services/app_error.h"
 
 TEST_F(RecordingWindowTest, RecordPauseAndStopWithTheirStatesAndTexts) {
@@ -298,4 +299,23 @@ TEST_F(RecordingWindowTest, StartsAtOnceWhenAskedTo) {
   Tfrmmain& w = Open("[Misc]\nRun=1\n");
   EXPECT_NE(w.FRecordChannel, 0u);
   w.btnstopClick();
+}
+
+TEST_F(RecordingWindowTest, FullDiskStopsTheRecordingAndKeepsWhatWasWritten) {
+  zaudio::EncoderTestOverrides full;
+  full.failWriteAfter = 44100u * 4;  // one second fits on the disk
+  zaudio::OverrideEncodersForTesting(full);
+  Tfrmmain& w = Open();
+  w.btnrecClick();
+  zaudio::OverrideEncodersForTesting({});
+  Second();
+  Second();
+  ASSERT_TRUE(zovedu_test::WaitUntil([&] {
+    Deliver();
+    return w.FRecordChannel == 0;
+  }));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_TRUE(messages.texts()[0].contains("could not be written")) << messages.texts()[0].toStdString();
+  EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
+  EXPECT_TRUE(Enabled("btnrec"));
 }

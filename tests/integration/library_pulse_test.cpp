@@ -17,6 +17,7 @@
 #include "audio/zaudio.h"
 #include "pulse_test_server.h"
 #include "support/tone_analysis.h"
+#include "support/wav_file.h"
 
 namespace zovedu_test {
 namespace {
@@ -154,7 +155,10 @@ TEST_F(PulseLibrary, ToneReachesTheRecordingAtEverySampleFormat) {
     });
     TonePlayer tone(kPlaySink, 1000, 0.5, 0.3);
     bool played = tone.finish();
-    std::this_thread::sleep_for(60ms);
+    EXPECT_TRUE(WaitUntil([&] {
+      std::lock_guard lock(mutex);
+      return ToneHasEnded(ToFloats(c.type, recorded), static_cast<int>(channels), rate);
+    })) << "the tone and its end did not arrive";
     playing = false;
     meter.join();
     ASSERT_TRUE(played) << tone.error();
@@ -182,7 +186,10 @@ TEST_F(PulseLibrary, RecordingFromTheRemappedSource) {
   ASSERT_NE(rec, 0u) << ErrorGetCode();
   TonePlayer tone(kCaptureSink, 440, 0.25, 0.3);
   ASSERT_TRUE(tone.finish()) << tone.error();
-  std::this_thread::sleep_for(60ms);
+  EXPECT_TRUE(WaitUntil([&] {
+    std::lock_guard lock(mutex);
+    return ToneHasEnded(ToFloats(SampleType::S16, recorded), 1, 48000);
+  })) << "the tone and its end did not arrive";
   ASSERT_TRUE(ChannelStop(rec));
   std::lock_guard lock(mutex);
   ToneFound t = FindTone(ToFloats(SampleType::S16, recorded), 48000, 440);

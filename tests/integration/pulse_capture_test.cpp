@@ -48,13 +48,9 @@ struct Collected {
   // returns once the end has come through the server, however busy the
   // machine is. False when that has not happened within ten seconds.
   bool waitForToneAndQuiet(const CaptureFormat& format, float threshold) {
-    const size_t quietSamples = size_t(format.rate) / 20 * format.channels;
     std::unique_lock lock(mutex);
     return arrived.wait_for(lock, 10s, [&] {
-      const std::vector<float> samples = ToFloats(format.type, bytes);
-      for (size_t i = samples.size(); i-- > 0;)
-        if (std::fabs(samples[i]) > threshold) return samples.size() - 1 - i >= quietSamples;
-      return false;
+      return ToneHasEnded(ToFloats(format.type, bytes), static_cast<int>(format.channels), format.rate, threshold);
     });
   }
 };

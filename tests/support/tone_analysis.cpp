@@ -90,6 +90,13 @@ ToneFound FindTone(const std::vector<float>& samples, double rate, double expect
   return t;
 }
 
+bool ToneHasEnded(const std::vector<float>& interleaved, int channels, double rate, float threshold) {
+  const size_t quietSamples = static_cast<size_t>(rate / 20) * static_cast<size_t>(channels);
+  for (size_t i = interleaved.size(); i-- > 0;)
+    if (std::fabs(interleaved[i]) > threshold) return interleaved.size() - 1 - i >= quietSamples;
+  return false;
+}
+
 void ExpectTestToneOnEveryChannel(const std::vector<float>& interleaved, int channels, double rate) {
   ASSERT_EQ(interleaved.size() % static_cast<size_t>(channels), 0u);
   for (int ch = 0; ch < channels; ++ch) {

@@ -28,6 +28,10 @@ struct ToneFound {
 ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
                    double threshold = 0.02);
 
+// True once interleaved samples hold a sample above threshold followed by at
+// least 50 ms of quiet: a tone that has played to its end has come through.
+bool ToneHasEnded(const std::vector<float>& interleaved, int channels, double rate, float threshold = 0.02f);
+
 // Expects the 0.3 s half-scale 1 kHz test tone on every channel of the
 // interleaved samples: its length, peak, frequency and purity.
 void ExpectTestToneOnEveryChannel(const std::vector<float>& interleaved, int channels, double rate);
