@@ -166,4 +166,26 @@ TEST_F(OutputFoldersTest, FolderThatCannotBeCreatedIsReported) {
   }
 }
 
+TEST_F(OutputFoldersTest, PrefixCannotLeadOutOfTheOutputFolder) {
+  const char* prefixes[] = {"../../x", "../x", "sub/x", "/tmp/x", "x/"};
+  for (const char* prefix : prefixes) {
+    SCOPED_TRACE(prefix);
+    for (int style : {0, 6}) {
+      OutputNameRule rule = Rule(true, prefix, true, style, true);
+      rule.folder = Path("a/b/");
+      // The preview only shows the name; it never throws.
+      EXPECT_NO_THROW(BuildOutputName(rule, false, 1, kNow));
+      try {
+        const QString path = BuildOutputName(rule, true, 1, kNow);
+        ADD_FAILURE() << "accepted " << path.toStdString();
+      } catch (const EAppError& e) {
+        EXPECT_FALSE(e.text().isEmpty());
+      }
+    }
+  }
+  // Refused before anything was made: no output folder, nothing beside it.
+  EXPECT_FALSE(QFileInfo::exists(Path("a")));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
 }  // namespace
