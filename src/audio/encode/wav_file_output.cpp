@@ -12,9 +12,10 @@ namespace zaudio {
 
 namespace {
 
-// With the writer waking at least every 250 ms, this keeps the header at most
-// a second behind.
-constexpr auto kSyncInterval = std::chrono::milliseconds(750);
+// Counted from the start of one header update to the next, with the writer
+// waking at least every 250 ms: the header states what was written at most
+// 750 ms ago, and a slow sync still leaves it within a second.
+constexpr auto kSyncInterval = std::chrono::milliseconds(500);
 
 bool WriteAllAt(int fd, const std::vector<std::uint8_t>& bytes, off_t offset) {
   size_t done = 0;
@@ -107,6 +108,7 @@ std::string WavFileOutput::lastMessage() const {
 }
 
 bool WavFileOutput::updateHeader(bool padded) {
+  const EncoderClock::time_point began = EncoderClock::now();
   const std::uint64_t riffSize = headerBytes_ - 8 + dataBytes_ + (padded ? 1 : 0);
   rf64_ = rf64_ || riffSize > limits_.largestPlainRiffSize;
   if (!WriteAllAt(fd_, FileWavHeader(format_, {dataBytes_, padded, rf64_}), 0)) {
@@ -118,7 +120,7 @@ bool WavFileOutput::updateHeader(bool padded) {
     return false;
   }
   syncedBytes_ = dataBytes_;
-  lastSync_ = EncoderClock::now();
+  lastSync_ = began;
   return true;
 }
 
