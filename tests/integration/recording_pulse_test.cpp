@@ -97,23 +97,6 @@ class PulseRecording : public PulseServerTest {
   bool inUse_ = false;
 };
 
-// Power of everything but the sine at freq, relative to it, over x.
-double ResidualToToneDb(const std::vector<float>& x, double rate, double freq) {
-  double ss = 0, sc = 0, cc = 0, xs = 0, xc = 0;
-  for (size_t i = 0; i < x.size(); ++i) {
-    const double w = 2 * std::numbers::pi * freq * i / rate, s = std::sin(w), c = std::cos(w);
-    ss += s * s, sc += s * c, cc += c * c, xs += x[i] * s, xc += x[i] * c;
-  }
-  const double det = ss * cc - sc * sc, a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
-  double tone = 0, rest = 0;
-  for (size_t i = 0; i < x.size(); ++i) {
-    const double w = 2 * std::numbers::pi * freq * i / rate, fit = a * std::sin(w) + b * std::cos(w);
-    tone += fit * fit;
-    rest += (x[i] - fit) * (x[i] - fit);
-  }
-  return 10 * std::log10(rest / tone);
-}
-
 TEST_F(PulseRecording, ToneRecordedThroughBothPaths) {
   struct Case {
     const char* what;

@@ -90,6 +90,22 @@ ToneFound FindTone(const std::vector<float>& samples, double rate, double expect
   return t;
 }
 
+double ResidualToToneDb(const std::vector<float>& x, double rate, double freq) {
+  double ss = 0, sc = 0, cc = 0, xs = 0, xc = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    const double w = 2 * std::numbers::pi * freq * i / rate, s = std::sin(w), c = std::cos(w);
+    ss += s * s, sc += s * c, cc += c * c, xs += x[i] * s, xc += x[i] * c;
+  }
+  const double det = ss * cc - sc * sc, a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
+  double tone = 0, rest = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    const double w = 2 * std::numbers::pi * freq * i / rate, fit = a * std::sin(w) + b * std::cos(w);
+    tone += fit * fit;
+    rest += (x[i] - fit) * (x[i] - fit);
+  }
+  return 10 * std::log10(rest / tone);
+}
+
 bool ToneHasEnded(const std::vector<float>& interleaved, int channels, double rate, float threshold) {
   const size_t quietSamples = static_cast<size_t>(rate / 20) * static_cast<size_t>(channels);
   for (size_t i = interleaved.size(); i-- > 0;)

@@ -28,6 +28,10 @@ struct ToneFound {
 ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
                    double threshold = 0.02);
 
+// Power of everything that is not the sine at freq, relative to that sine, in
+// dB: a least-squares fit of the sine is taken out of the samples.
+double ResidualToToneDb(const std::vector<float>& samples, double rate, double freq);
+
 // True once interleaved samples hold a sample above threshold followed by at
 // least 50 ms of quiet: a tone that has played to its end has come through.
 bool ToneHasEnded(const std::vector<float>& interleaved, int channels, double rate, float threshold = 0.02f);
