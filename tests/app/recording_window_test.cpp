@@ -319,3 +319,19 @@ TEST_F(RecordingWindowTest, FullDiskStopsTheRecordingAndKeepsWhatWasWritten) {
   EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
   EXPECT_TRUE(Enabled("btnrec"));
 }
+
+TEST_F(RecordingWindowTest, PauseActionKeepsTheFirstSecondsOfALongSilence) {
+  backend->setSignal(0, ToneThenSilence(44100));
+  Tfrmmain& w = Open();
+  options->barslient->setValue(5);  // pause after five silent seconds
+  w.cdar->setChecked(true);
+  w.btnrecClick();
+  for (int s = 0; s < 11; ++s) Second();  // one second of tone, then ten of silence
+  EXPECT_EQ(w.lrlength->text(), "00:00:05");  // the file stands still once suspended
+  w.btnstopClick();
+  auto wav = Wav("Rectest-01.wav");
+  ASSERT_TRUE(wav);
+  // The tone and about the first five seconds of the silence, to the
+  // monitor's one-second step.
+  EXPECT_NEAR(wav->data.size() / 4.0 / 44100, 6.0, 1.05);
+}
