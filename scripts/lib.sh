@@ -9,7 +9,7 @@ ZOVEDU_PACKAGES=(
   qt6-base-dev libgl-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libfftw3-dev libtag1-dev
+  libfftw3-dev libtag1-dev libspeex-dev libspeexdsp-dev libogg-dev
   lame vorbis-tools flac wavpack speex musepack-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   sox ffmpeg xvfb xdotool x11-utils xauth
