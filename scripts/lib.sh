@@ -12,7 +12,7 @@ ZOVEDU_PACKAGES=(
   libfftw3-dev libtag1-dev libspeex-dev libspeexdsp-dev libogg-dev
   lame vorbis-tools flac wavpack speex musepack-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  sox ffmpeg xvfb xdotool x11-utils xauth
+  sox ffmpeg xvfb xdotool x11-utils xauth locales
 )
 
 log() { printf '%s\n' "$*" >&2; }

@@ -1,0 +1,20 @@
+#include "scratch_dir.h"
+
+#include <stdlib.h>
+
+#include <stdexcept>
+
+namespace tools_adapters {
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zovedu-adapters-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch directory");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+}  // namespace tools_adapters
