@@ -1,0 +1,40 @@
+// The WAV streams the recorder pipes into an encoder: a 44-byte header whose
+// sizes say "unknown" (0xFFFFFFFF) unless told otherwise, then PCM samples.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tools_av {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct PcmFormat {
+  int bits = 16;  // 8 (unsigned), 16, 24 or 32 (signed)
+  int channels = 1;
+  int rate = 44100;
+};
+
+void PrintTo(const PcmFormat& format, std::ostream* os);
+
+// Interleaved samples in -1..1: a sine of `frequency` on every channel, plus,
+// when `noise` > 0, that much deterministic white noise (different on every
+// channel).
+std::vector<double> TestSignal(const PcmFormat& format, double seconds, double frequency, double amplitude,
+                               double noise = 0);
+
+// The samples as little-endian PCM of the format's bits, rounded and clipped.
+Bytes ToPcm(const std::vector<double>& samples, int bits);
+
+// The header and the PCM data. `declaredDataBytes` is the size the header
+// states for the data (the RIFF size follows from it); unknown by default.
+Bytes WavStream(const PcmFormat& format, const Bytes& pcm, std::optional<std::uint32_t> declaredDataBytes = {});
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+Bytes ReadFile(const std::filesystem::path& path);
+
+}  // namespace tools_av
