@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QShowEvent>
 
+#include "app/background_work.h"
 #include "dialogs/tfrmoption.h"
 #include "services/message_service.h"
 #include "services/paths.h"
@@ -23,6 +24,7 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
             this, [this, failure, handle, detail] { OnRecordingFailure(failure, handle, detail); },
             Qt::QueuedConnection);
       });
+  FBackground = new BackgroundWork(this);
   BuildControls();
   BuildMenus();
   ConnectEvents();
@@ -118,7 +120,9 @@ void Tfrmmain::FormClose() {
 }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {
-  if (!FormCloseQuery()) {
+  // Not while a stop is completing the file (a close asked for without
+  // question is repeated once it is done).
+  if (FStopping || !FormCloseQuery()) {
     event->ignore();
     return;
   }
@@ -130,6 +134,7 @@ void Tfrmmain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   FEngine->stop();
+  FBackground->waitAll();
   zaudio::RecordFree();
   zaudio::Free();
 }

@@ -27,6 +27,7 @@
 #include "recording/recording_engine.h"
 #include "recording/recording_monitor.h"
 
+class BackgroundWork;
 class Tfrmoption;
 class TImageList;
 
@@ -178,6 +179,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   int FMp3Bitrate = 0, FOggBitrate = 0, FWmaBitrate = 0;
   QImage FWaveBitmap;
   bool FRecordingFailed = false;  // a failure was reported for the running recording
+  bool FStopping = false;         // a stop is completing the file
   int FVisMode = 1;  // spectrum display mode
   bool FListPanelOpen = false;
   QString FScheduledOutName;
@@ -222,6 +224,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   // Recording steps shared by a start and the hand-over to the next file.
   bool ChooseOutputFile(QString& path);
   bool WriterFor(int format, const QString& file, WriterRequest& writer);
+  bool WmaWriterSettingsFor(WmaWriterSettings& wma) const;  // false: no value to open with
   void PrepareFileMonitor();
   void ContinueInNextFile();  // split, silence new file: the capture runs on
   void FinishedFile(const QString& file, bool written);
@@ -230,6 +233,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void ToggleStatusColour();
 
   Tfrmoption* frmoption_ = nullptr;
+  BackgroundWork* FBackground = nullptr;  // files of earlier splits being completed
   bool destroyed_ = false;
   bool closingWithoutAsking_ = false;
 };

@@ -1,12 +1,17 @@
 // Record, pause and stop: the recording's start with its file name, the
 // hand-over to the next file, the stop, and failures while recording.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QRadioButton>
 #include <QSlider>
 #include <QStorageInfo>
 
+#include "app/background_work.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
+#include "encoders/command_lines.h"
+#include "encoders/wma_settings.h"
 #include "recording/overwrite_decision.h"
 #include "recording/recording_formats.h"
 #include "services/desktop.h"
@@ -48,7 +53,26 @@ void Tfrmmain::UpdateStatusText() {
   FStatusText = RecordingStatusText(c);
 }
 
-QString Tfrmmain::EncoderCommandLine(int, const QString&) const { return QString(); }
+// The encoder's command line for a format, from the options dialog; WAV is
+// written directly and WMA has no command line.
+QString Tfrmmain::EncoderCommandLine(int format, const QString& file) const {
+  if (!frmoption_) return QString();
+  const Tfrmoption& o = *frmoption_;
+  // On the mixer path the encoder always receives two channels.
+  const int channels = FVistaOrLater && LoopbackSelected() ? 2 : FChannels;
+  switch (format) {
+    case kMp3: return o.BuildMp3CommandLine(channels, file);
+    case kOgg: return o.BuildOggCommandLine(channels, file);
+    case kApe: return ApeCommandLine(o.apelevelcom->currentIndex(), file);
+    case kFlac: return FlacCommandLine(o.flaclevelcom->currentIndex(), file);
+    case kTta: return TtaCommandLine(file);
+    case kWv: return o.BuildWavPackCommandLine(file);
+    case kAac: return o.BuildAacCommandLine(file);
+    case kMpc: return o.BuildMpcCommandLine(file);
+    case kSpx: return o.BuildSpeexCommandLine(file);
+    default: return QString();
+  }
+}
 
 // Decides the next file's path (asking about an existing file). False when
 // the user cancelled. A folder that cannot be created throws EAppError.
@@ -85,6 +109,12 @@ bool Tfrmmain::WriterFor(int format, const QString& file, WriterRequest& writer)
     writer.target = file;
     return true;
   }
+  if (format == kWma) {
+    // A list the codec left empty has no value to open the writer with: the
+    // start then fails with the writer's message.
+    writer.target = WmaWriterSettingsFor(writer.wma) ? file : QString();
+    return true;
+  }
   if (file.contains(QLatin1Char('"'))) {
     Messages().show(MsgKind::Error,
                     QStringLiteral("The file name %1 contains a double quote (\"), which cannot be passed to the "
@@ -95,6 +125,15 @@ bool Tfrmmain::WriterFor(int format, const QString& file, WriterRequest& writer)
   }
   writer.target = EncoderCommandLine(format, file);
   return true;
+}
+
+bool Tfrmmain::WmaWriterSettingsFor(WmaWriterSettings& wma) const {
+  wma.codecFlag = WmaCodecFlag(frmoption_->wmacodeccom->currentIndex());
+  wma.vbr = frmoption_->cwmavbr->isChecked();
+  const auto value =
+      WmaWriterValue(wma.vbr, frmoption_->wmaqualitycom->currentText(), frmoption_->wmacbrbitratecom->currentText());
+  wma.value = value.value_or(0);
+  return value.has_value();
 }
 
 // The monitor's start for a new file: name, free space, counters, split and
@@ -138,6 +177,12 @@ void Tfrmmain::StartRecording() {
   capture.channels = FChannels;
   capture.bits = FBitsPerSample;
   capture.mixerPath = FVistaOrLater && LoopbackSelected();
+  if (format == kWma) {
+    // The WMA page chooses the channels, and the WMA writer's highest rate
+    // stands in for 192000 Hz; both for this recording only.
+    capture.channels = frmoption_->wmachannelcom->currentIndex() + 1;
+    if (capture.rate == 192000) capture.rate = 88200;
+  }
   FRecordingFailed = false;
   if (!FEngine->start(capture, writer, silence, cdar->isChecked())) return;
   FRecordingFormat = format;
@@ -150,13 +195,17 @@ void Tfrmmain::StartRecording() {
 }
 
 void Tfrmmain::StopRecording() {
-  if (FRecordChannel == 0) return;
+  if (FRecordChannel == 0 || FStopping) return;
+  FStopping = true;
   PaintFrame->hide();
   FWaveBitmap.fill(Qt::black);
   PB->update();
-  const bool written = FEngine->stop();
-  FRecordChannel = 0;
   Rectimer->stop();
+  // A file of an earlier split may still be completing; this one follows.
+  FBackground->waitAll();
+  const bool written = RunResponsively([this] { return FEngine->stop(); });
+  FStopping = false;
+  FRecordChannel = 0;
   FWizardName = false;
   FinishedFile(FLastRecordedFile, written);
   SetControlState(ControlState::IdleAfterStop);
@@ -176,25 +225,25 @@ void Tfrmmain::FinishedFile(const QString& file, bool written) {
 // The split and the silence new-file action: the capture runs on and the next
 // file starts with the sample after the last one of the previous file.
 void Tfrmmain::ContinueInNextFile() {
-  if (FRecordChannel == 0) return;
+  if (FRecordChannel == 0 || FStopping) return;
   const QString finished = FLastRecordedFile;
   // The previous file's name sources end with it.
   FWizardName = false;
   FScheduledRun = false;
   QString file;
   WriterRequest writer;
-  if (!ChooseOutputFile(file) || !WriterFor(FRecordingFormat, file, writer)) {
+  RecordingEngine::PreviousWriter previous;
+  if (!ChooseOutputFile(file) || !WriterFor(FRecordingFormat, file, writer) ||
+      !FEngine->switchToNextFile(writer, previous)) {
     StopRecording();
     return;
   }
-  bool previousWritten = true;
-  if (!FEngine->nextFile(writer, previousWritten)) {
-    StopRecording();
-    return;
-  }
-  FinishedFile(finished, previousWritten);
   FLastRecordedFile = file;
   PrepareFileMonitor();
+  // The new file already takes the capture; the previous one is completed
+  // meanwhile, and what looks at it waits for that.
+  FBackground->start([previous] { return RecordingEngine::completeWriter(previous); },
+                     [this, finished](bool written) { FinishedFile(finished, written); });
 }
 
 void Tfrmmain::TogglePauseRecording() {
@@ -214,7 +263,7 @@ void Tfrmmain::TogglePauseRecording() {
 }
 
 namespace {
-QString FailureText(RecordingFailure failure, const QString& file, const QString& detail) {
+QString FailureText(RecordingFailure failure, const QString& format, const QString& file, const QString& detail) {
   const QString said = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
   switch (failure) {
     case RecordingFailure::DeviceGone:
@@ -222,9 +271,9 @@ QString FailureText(RecordingFailure failure, const QString& file, const QString
                             "available.\nWhat was recorded until then is in %1.")
           .arg(file);
     case RecordingFailure::EncoderEnded:
-      return QStringLiteral("The recording stopped: the encoder ended unexpectedly%1.\nWhat it wrote until then "
-                            "is in %2.")
-          .arg(said, file);
+      return QStringLiteral("The %1 encoder stopped unexpectedly%2; the recording was ended and the file so far "
+                            "kept:\n%3")
+          .arg(format, said, file);
     case RecordingFailure::EncoderBehind:
       return QStringLiteral("The recording stopped: the disk or the encoder could not keep up.\nWhat was recorded "
                             "until then is in %1.")
@@ -241,18 +290,34 @@ QString FailureText(RecordingFailure failure, const QString& file, const QString
 // Reported from a library thread, handled here on the window's: the running
 // recording stops and its file is completed, then the user learns why.
 void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail) {
-  const bool current =
-      FRecordChannel != 0 && (handle == FEngine->FRecordChannel.load() || handle == FEngine->FEncoder.load());
-  if (!current) return;
+  const bool current = FRecordChannel != 0 && (handle == FEngine->FRecordChannel.load() ||
+                                               handle == FEngine->FEncoder.load() ||
+                                               handle == FEngine->FWmaEncoder.load());
+  // A stop under way completes the file and reports its own failure.
+  if (!current || FStopping) return;
   const QString file = FLastRecordedFile;
+  const bool mixerPath = FEngine->mixerPath();
   FRecordingFailed = true;
   lrstatus->setText(QStringLiteral("Idle..."));
   lrstatus->setStyleSheet(QStringLiteral("color: black;"));
   StopRecording();
-  Messages().show(MsgKind::Error, FailureText(failure, file, detail), MsgButtons::Ok);
+  // An encoder that refused its input before writing anything failed to
+  // start, as far as the user is concerned: nothing of it is left.
+  const QFileInfo written(file);
+  if (failure == RecordingFailure::EncoderEnded && (!written.exists() || written.size() == 0)) {
+    QFile::remove(file);
+    Messages().show(MsgKind::Error, WriterFailureText(FRecordingFormat, mixerPath), MsgButtons::Ok);
+    return;
+  }
+  Messages().show(MsgKind::Error, FailureText(failure, cformat->itemText(FRecordingFormat), file, detail),
+                  MsgButtons::Ok);
 }
 
 void Tfrmmain::CloseWithoutAsking() {
   closingWithoutAsking_ = true;
-  close();
+  // A stop under way finishes first; the close follows right after it.
+  if (FStopping)
+    QTimer::singleShot(50, this, [this] { CloseWithoutAsking(); });
+  else
+    close();
 }

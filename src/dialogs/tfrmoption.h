@@ -78,6 +78,15 @@ class Tfrmoption : public QDialog {
   int Mp3NominalBitrate() const;
   int OggNominalBitrate() const;
 
+  // --- encoder command lines from the encoder pages --------------------------
+  // channelCount is the number of channels the encoder receives.
+  QString BuildMp3CommandLine(int channelCount, const QString& file) const;
+  QString BuildOggCommandLine(int channelCount, const QString& file) const;
+  QString BuildWavPackCommandLine(const QString& file) const;
+  QString BuildAacCommandLine(const QString& file) const;
+  QString BuildMpcCommandLine(const QString& file) const;
+  QString BuildSpeexCommandLine(const QString& file) const;
+
   // --- navigation and showing -----------------------------------------------
   // Selects the tree node of a page, which shows it.
   void ShowPage(int page);

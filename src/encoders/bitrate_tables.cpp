@@ -58,13 +58,9 @@ QStringList SpeexBitrateItems() {
   return ItemsOf(SpeexBitrateTable, SpeexBitrateTable.size(), QStringLiteral(" kpbs"));
 }
 
-QString FormatEncoderValue(double v) { return FormatEncoderValue(v, QLocale()); }
-
-QString FormatEncoderValue(double v, const QLocale& locale) {
+QString FormatEncoderValue(double v) {
   if (v == 0) v = 0;  // no "-0"
   // 15 significant digits drop the binary noise of values such as 239 / 10.
-  QString text = QString::number(v, 'g', 15);
-  const QString separator = locale.decimalPoint();
-  if (separator != QLatin1String(".")) text.replace(QLatin1Char('.'), separator);
-  return text;
+  // QString::number never uses the locale.
+  return QString::number(v, 'g', 15);
 }

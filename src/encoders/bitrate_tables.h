@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -36,8 +35,7 @@ QStringList SpeexBitrateItems();
 constexpr int SpeexDefaultBitrateIndex = 14;
 
 // Shortest general form of a value (2.75, 5, 23.9, -1.5): no trailing zeros,
-// an ASCII hyphen-minus for negatives, the locale's decimal separator and
-// nothing else of the locale (no grouping, ASCII digits), so that encoders
-// can read it.
+// an ASCII hyphen-minus for negatives and always a "." as the decimal point,
+// whatever the locale: encoders read "2,75" as 2. The option pages' value
+// labels show it the same way, as the encoder gets it.
 QString FormatEncoderValue(double v);
-QString FormatEncoderValue(double v, const QLocale& locale);

@@ -71,3 +71,10 @@ int WmaNominalBitrate(bool cbr, const QString& cbrText, bool vbr, const QString&
   }
   return result;
 }
+
+std::optional<zaudio::DWORD> WmaWriterValue(bool vbr, const QString& qualityText, const QString& cbrText) {
+  bool ok = false;
+  const uint number = (vbr ? qualityText : cbrText).trimmed().toUInt(&ok);
+  if (!ok || number == 0) return std::nullopt;
+  return vbr ? number : number * 1000;
+}

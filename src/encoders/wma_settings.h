@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "audio/zaudio.h"
 
@@ -34,3 +35,8 @@ WmaRateLists QueryWmaRateLists(int csampleIndex, int channelIndex, int codecInde
 // chosen, the quality × 320 / 100 (halves to even) when VBR is chosen, 0 when
 // the list in use is empty.
 int WmaNominalBitrate(bool cbr, const QString& cbrText, bool vbr, const QString& qualityText);
+
+// The value the WMA writer is opened with: the quality level shown (VBR) or
+// the bitrate shown × 1000 (CBR, bits per second). Nothing when the list in
+// use shows no number (the codec offered nothing).
+std::optional<zaudio::DWORD> WmaWriterValue(bool vbr, const QString& qualityText, const QString& cbrText);

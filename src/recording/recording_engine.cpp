@@ -1,12 +1,14 @@
 #include "recording/recording_engine.h"
 
+#include "audio/wma_writer.h"
 #include "recording/recording_formats.h"
 #include "services/message_service.h"
 
 using namespace zaudio;
 
 namespace {
-constexpr DWORD kMixerPull = 10000;  // bytes per mixer pull in the capture callback
+constexpr DWORD kMixerPull = 10000;   // bytes per mixer pull in the capture callback
+constexpr DWORD kWmaMixerPull = 1024; // bytes per mixer pull into the WMA writer
 }
 
 RecordingEngine::RecordingEngine(FailureProc onFailure)
@@ -22,25 +24,32 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
   FInSilence = false;
   FSilentSeconds = 0;
   mixerPath_ = capture.mixerPath;
+  wma_ = writer.format == kWma;
   bits_ = capture.bits;
+  channels_ = capture.channels;
   const DWORD sampleFlags = SampleFlagsFor(capture.bits);
 
   // Every capture opens paused: it runs once the writer and the chain are on it.
   HRECORD record = 0;
   if (capture.mixerPath) {
     Info out;
-    if (GetInfo(&out))
-      record = RecordStart(out.freq, out.speakers, sampleFlags | RECORD_PAUSE,
-                           [this](HRECORD h, const void* b, DWORD n) { return RecordToMixer(h, b, n); });
+    RECORDPROC proc = [this](HRECORD h, const void* b, DWORD n) {
+      return wma_ ? RecordWmaToMixer(h, b, n) : RecordToMixer(h, b, n);
+    };
+    if (GetInfo(&out)) record = RecordStart(out.freq, out.speakers, sampleFlags | RECORD_PAUSE, std::move(proc));
     if (record != 0) {
-      FMixer = Mixer_StreamCreate(static_cast<DWORD>(capture.rate), 2, STREAM_DECODE | MIXER_END);
+      // Two 16-bit channels; for WMA as many as the WMA writer is opened with.
+      const DWORD mixed = wma_ ? static_cast<DWORD>(capture.channels) : 2;
+      FMixer = Mixer_StreamCreate(static_cast<DWORD>(capture.rate), mixed, STREAM_DECODE | MIXER_END);
       FPushStream = StreamCreate(out.freq, out.speakers, sampleFlags | STREAM_DECODE, STREAMPROC_PUSH);
       Mixer_StreamAddChannel(FMixer, FPushStream, SPEAKER_FRONT);
     }
   } else {
+    RECORDPROC proc = [this](HRECORD h, const void* b, DWORD n) {
+      return wma_ ? RecordWmaDirect(h, b, n) : RecordDirect(h, b, n);
+    };
     record = RecordStart(static_cast<DWORD>(capture.rate), static_cast<DWORD>(capture.channels),
-                         sampleFlags | RECORD_PAUSE,
-                         [this](HRECORD h, const void* b, DWORD n) { return RecordDirect(h, b, n); });
+                         sampleFlags | RECORD_PAUSE, std::move(proc));
   }
   if (record == 0) {
     release();
@@ -49,13 +58,14 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
   }
   FRecordChannel = record;
 
-  const HENCODE encoder = startWriter(writer);
-  if (encoder == 0) {
+  rate_ = static_cast<DWORD>(capture.rate);
+  const DWORD started = startWriter(writer);
+  if (started == 0) {
     release();
     Messages().show(MsgKind::Error, WriterFailureText(writer.format, capture.mixerPath), MsgButtons::Ok);
     return false;
   }
-  FEncoder = encoder;
+  (wma_ ? FWmaEncoder : FEncoder) = started;
   ChannelSetSync(record, SYNC_DEV_FAIL, 0,
                  [this](HSYNC, DWORD channel, DWORD, void*) {
                    if (onFailure_) onFailure_(RecordingFailure::DeviceGone, channel, QString());
@@ -64,14 +74,37 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
   return true;
 }
 
-HENCODE RecordingEngine::startWriter(const WriterRequest& writer) {
-  const DWORD host = mixerPath_ ? FMixer.load() : FRecordChannel.load();
+DWORD RecordingEngine::startWriter(const WriterRequest& writer) {
   if (writer.target.isEmpty()) return 0;
-  const HENCODE encoder =
-      Encode_Start(host, writer.target.toUtf8().constData(), EncoderFlagsFor(bits_, writer.wavFile), nullptr, nullptr);
+  const QByteArray target = writer.target.toUtf8();
+  if (wma_) {
+    // On the mixer path the writer gets the mixer's 16-bit samples.
+    const DWORD sampleFlags = mixerPath_ ? 0 : SampleFlagsFor(bits_);
+    const DWORD flags = sampleFlags | writer.wma.codecFlag | (writer.wma.vbr ? WMA_ENCODE_RATES_VBR : 0);
+    const HWMENCODE h = WMA_EncodeOpenFile(rate_, static_cast<DWORD>(channels_), flags, writer.wma.value,
+                                           target.constData());
+    if (h == 0) {
+      WMA_EncodeClose(0);
+      return 0;
+    }
+    WMA_EncodeSetNotify(
+        h,
+        [this](DWORD handle, DWORD status, void*) {
+          if (!onFailure_) return;
+          const RecordingFailure f =
+              status == ENCODE_NOTIFY_QUEUE_FULL ? RecordingFailure::EncoderBehind : RecordingFailure::WriteFailed;
+          onFailure_(f, handle, QString::fromStdString(WMA_EncodeGetMessage(handle)));
+        },
+        nullptr);
+    return h;
+  }
+  const DWORD host = mixerPath_ ? FMixer.load() : FRecordChannel.load();
+  const HENCODE encoder = Encode_Start(host, target.constData(), EncoderFlagsFor(bits_, writer.wavFile), nullptr, nullptr);
   if (encoder != 0) watch(encoder);
   return encoder;
 }
+
+bool RecordingEngine::stopWriter(DWORD writer) { return completeWriter(PreviousWriter{writer, wma_}); }
 
 void RecordingEngine::watch(HENCODE encoder) {
   Encode_SetNotify(
@@ -89,16 +122,30 @@ void RecordingEngine::watch(HENCODE encoder) {
 bool RecordingEngine::play() { return FRecordChannel != 0 && ChannelPlay(FRecordChannel, false); }
 
 bool RecordingEngine::nextFile(const WriterRequest& writer, bool& previousWritten) {
+  PreviousWriter previous;
+  if (!switchToNextFile(writer, previous)) return false;
+  previousWritten = completeWriter(previous);
+  return true;
+}
+
+bool RecordingEngine::completeWriter(const PreviousWriter& previous) {
+  return previous.wma ? WMA_EncodeClose(previous.handle) : Encode_Stop(previous.handle);
+}
+
+bool RecordingEngine::switchToNextFile(const WriterRequest& writer, PreviousWriter& previousWriter) {
   if (FRecordChannel == 0) return false;
-  const DWORD host = mixerPath_ ? FMixer.load() : FRecordChannel.load();
+  // WMA blocks are written by the capture callback, other writers sit on the
+  // mixer or the capture.
+  const DWORD host = (mixerPath_ && !wma_) ? FMixer.load() : FRecordChannel.load();
   // Under the lock no block is processed: the old writer gets everything up
   // to here, the new one everything after.
   ChannelLock(host, true);
-  const HENCODE next = startWriter(writer);
-  const HENCODE previous = FEncoder.load();
+  const DWORD next = startWriter(writer);
+  auto& current = wma_ ? FWmaEncoder : FEncoder;
+  const DWORD previous = current.load();
   if (next != 0) {
-    FEncoder = next;
-    Encode_SetPaused(previous, true);
+    current = next;
+    if (!wma_) Encode_SetPaused(previous, true);
   }
   ChannelLock(host, false);
   if (next == 0) {
@@ -107,7 +154,7 @@ bool RecordingEngine::nextFile(const WriterRequest& writer, bool& previousWritte
   }
   FInSilence = false;
   FSilentSeconds = 0;
-  previousWritten = Encode_Stop(previous);  // completes the previous file while the capture goes on
+  previousWriter = PreviousWriter{previous, wma_};
   return true;
 }
 
@@ -123,9 +170,12 @@ bool RecordingEngine::stop() {
   if (ChannelIsActive(record) == ACTIVE_PLAYING) ChannelPause(record);
   if (mixerPath_) {
     StreamPutData(FPushStream, nullptr, STREAMPROC_END);
-    PullMixerDry();
+    if (wma_)
+      PullMixerIntoWma(record);
+    else
+      PullMixerDry();
   }
-  const bool written = Encode_Stop(FEncoder);
+  const bool written = stopWriter(wma_ ? FWmaEncoder.load() : FEncoder.load());
   release();
   return written;
 }
@@ -135,6 +185,7 @@ void RecordingEngine::release() {
   if (const HSTREAM mixer = FMixer.exchange(0)) StreamFree(mixer);
   if (const HSTREAM push = FPushStream.exchange(0)) StreamFree(push);
   FEncoder = 0;
+  FWmaEncoder = 0;
   FInSilence = false;
   FSilentSeconds = 0;
 }
@@ -167,6 +218,47 @@ bool RecordingEngine::RecordToMixer(HRECORD channel, const void* buffer, DWORD l
   PullMixerDry();
   CheckSilence(channel);
   return true;
+}
+
+bool RecordingEngine::RecordWmaDirect(HRECORD channel, const void* buffer, DWORD length) {
+  WriteWmaBlock(channel, buffer, length);
+  return true;
+}
+
+bool RecordingEngine::RecordWmaToMixer(HRECORD channel, const void* buffer, DWORD length) {
+  StreamPutData(FPushStream, buffer, length);
+  PullMixerIntoWma(channel);
+  return true;
+}
+
+// Small pulls, each written as it comes; the last, empty pull is handed over
+// too. A failed pull ends the loop and is never taken for a length.
+void RecordingEngine::PullMixerIntoWma(DWORD channel) {
+  const HSTREAM mixer = FMixer.load();
+  while (ChannelIsActive(mixer) != ACTIVE_STOPPED) {
+    const DWORD got = ChannelGetData(mixer, pullBlock_.data(), kWmaMixerPull);
+    if (got == DATA_ERROR) break;
+    WriteWmaBlock(channel, pullBlock_.data(), got);
+    if (got == 0) break;
+  }
+}
+
+// A WMA recording pauses by dropping blocks: written while there is sound,
+// and during a silence until its length has passed.
+void RecordingEngine::WriteWmaBlock(DWORD channel, const void* data, DWORD length) {
+  const DWORD writer = FWmaEncoder.load();
+  if (!FDarOn) {
+    WMA_EncodeWrite(writer, data, length);
+    return;
+  }
+  if (ChannelLevelDb(ChannelGetLevel(channel)) > FDar.thresholdDb) {
+    WMA_EncodeWrite(writer, data, length);
+    FSilentSeconds = 0;
+    FInSilence = false;
+    return;
+  }
+  if (FDar.silentLength != 0 && FSilentSeconds < FDar.silentLength) WMA_EncodeWrite(writer, data, length);
+  FInSilence = true;
 }
 
 // The encoder on the mixer takes the data as it is pulled.

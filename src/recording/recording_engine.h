@@ -22,10 +22,18 @@ struct CaptureRequest {
   bool mixerPath = false;  // a loopback device: capture the output's format, mix to rate and stereo
 };
 
+// What the WMA writer is opened with.
+struct WmaWriterSettings {
+  zaudio::DWORD codecFlag = 0x2000;  // standard, Pro or 24-bit codec
+  bool vbr = false;                  // value is a quality level, else a bitrate
+  zaudio::DWORD value = 0;           // quality level, or bits per second
+};
+
 struct WriterRequest {
   int format = 0;          // output format index
-  QString target;          // the WAV file, or the encoder's command line
+  QString target;          // the WAV or WMA file, or the encoder's command line
   bool wavFile = true;     // the library writes the WAV file itself
+  WmaWriterSettings wma;   // for WMA (format 2): the library's WMA writer writes the file
 };
 
 enum class RecordingFailure {
@@ -53,10 +61,19 @@ class RecordingEngine {
   // Lets the capture run; the chain is attached by then.
   bool play();
   // The next file while the capture runs on: the new writer takes every
-  // block after the last one the previous file got, then the previous file is
-  // completed (previousWritten: without an error). A failure shows the
+  // block after the last one the previous file got. A failure shows the
   // format's message; the capture goes on into the previous file, which the
-  // caller then stops.
+  // caller then stops. The previous writer is handed back, detached but not
+  // yet complete: complete it with completeWriter (on any thread; it waits
+  // for an encoder program to exit).
+  struct PreviousWriter {
+    zaudio::DWORD handle = 0;
+    bool wma = false;
+  };
+  bool switchToNextFile(const WriterRequest& writer, PreviousWriter& previous);
+  static bool completeWriter(const PreviousWriter& previous);
+  // Both in one: previousWritten tells whether the previous file was
+  // completed without an error.
   bool nextFile(const WriterRequest& writer, bool& previousWritten);
   // Pause and resume the capture (the writer stays open).
   bool pause();
@@ -67,6 +84,7 @@ class RecordingEngine {
   bool stop();
 
   bool running() const { return FRecordChannel.load() != 0; }
+  bool wma() const { return wma_; }
   bool mixerPath() const { return mixerPath_; }
   std::uint64_t receivedBytes() const;  // by the current writer, after conversion
   QString encoderMessage(zaudio::HENCODE encoder) const;
@@ -83,6 +101,7 @@ class RecordingEngine {
   // Shared with the capture callbacks.
   std::atomic<zaudio::HRECORD> FRecordChannel{0};
   std::atomic<zaudio::HENCODE> FEncoder{0};
+  std::atomic<zaudio::DWORD> FWmaEncoder{0};
   std::atomic<zaudio::HSTREAM> FMixer{0}, FPushStream{0};
   std::atomic<bool> FInSilence{false};
   std::atomic<int> FSilentSeconds{0};
@@ -90,9 +109,16 @@ class RecordingEngine {
  private:
   bool RecordDirect(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
   bool RecordToMixer(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
+  bool RecordWmaDirect(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
+  bool RecordWmaToMixer(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
   void CheckSilence(zaudio::DWORD channel);
+  void WriteWmaBlock(zaudio::DWORD channel, const void* data, zaudio::DWORD length);
   void PullMixerDry();
-  zaudio::HENCODE startWriter(const WriterRequest& writer);
+  void PullMixerIntoWma(zaudio::DWORD channel);
+  // The writer of a request on the running capture: an encoder (its handle)
+  // or a WMA writer (its handle); 0 when it cannot start.
+  zaudio::DWORD startWriter(const WriterRequest& writer);
+  bool stopWriter(zaudio::DWORD writer);
   void watch(zaudio::HENCODE encoder);
   void release();
 
@@ -100,6 +126,9 @@ class RecordingEngine {
   std::atomic<bool> FDarOn{false};
   SilenceSettings FDar;
   bool mixerPath_ = false;
+  bool wma_ = false;
   int bits_ = 16;
+  int channels_ = 2;
+  zaudio::DWORD rate_ = 44100;
   std::vector<char> pullBlock_;  // the capture thread's mixer pulls
 };

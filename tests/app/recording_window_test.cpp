@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QSlider>
 
 #include "recording_window_fixture.h"
 #include "audio/encode/encoder_testing.h"
 #include "services/app_error.h"
+#include "services/size_text.h"
 
 TEST_F(RecordingWindowTest, RecordPauseAndStopWithTheirStatesAndTexts) {
   Tfrmmain& w = Open();
@@ -334,4 +336,29 @@ TEST_F(RecordingWindowTest, PauseActionKeepsTheFirstSecondsOfALongSilence) {
   // The tone and about the first five seconds of the silence, to the
   // monitor's one-second step.
   EXPECT_NEAR(wav->data.size() / 4.0 / 44100, 6.0, 1.05);
+}
+
+TEST_F(RecordingWindowTest, WmaTakesItsChannelsFromItsPageAndCannotRecord192000Hz) {
+  Tfrmmain& w = Open();
+  w.cformat->setCurrentIndex(2);  // WMA
+  options->wmachannelcom->setCurrentIndex(0);  // mono, while the window says stereo
+  w.btnrecClick();
+  ASSERT_NE(w.FRecordChannel, 0u) << messages.texts().join("|").toStdString();
+  EXPECT_EQ(w.lrname->text(), "Rectest-01.wma");
+  Second();
+  EXPECT_EQ(w.lrsize->text().section('/', 0, 0), RecordingSizeText(qint64(w.FWmaBitrate) * 125));
+  w.btnstopClick();
+  QProcess probe;
+  probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,channels", "-of", "csv=p=0",
+                          OutFile("Rectest-01.wma")});
+  ASSERT_TRUE(probe.waitForFinished(30000));
+  EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "wmav2,1");
+  EXPECT_EQ(w.FChannels, 2);  // the window's own choice is kept for other formats
+
+  w.csample->setCurrentIndex(8);  // 192000 Hz: the writer would need 88200 Hz
+  w.btnrecClick();
+  EXPECT_EQ(w.FRecordChannel, 0u);
+  EXPECT_EQ(messages.texts(), QStringList{"Couldn't use WMA Encoder"});
+  EXPECT_FALSE(QFile::exists(OutFile("Rectest-02.wma")));
+  EXPECT_EQ(backend->runningCaptures(), 0);
 }

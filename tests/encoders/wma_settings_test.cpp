@@ -79,3 +79,10 @@ TEST(WmaNominalBitrate, CbrTextOrRoundedQuality) {
 }
 
 }  // namespace
+
+TEST(WmaWriterValue, TheListInUseGivesTheValue) {
+  EXPECT_EQ(WmaWriterValue(false, "", "128"), 128000u);
+  EXPECT_EQ(WmaWriterValue(true, "98", "128"), 98u);
+  EXPECT_EQ(WmaWriterValue(false, "98", ""), std::nullopt);  // no codec: nothing to open with
+  EXPECT_EQ(WmaWriterValue(true, "", "128"), std::nullopt);
+}

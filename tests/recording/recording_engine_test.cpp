@@ -240,3 +240,84 @@ TEST_F(EngineTest, CommandLineEncoderGetsTheRecording) {
   ASSERT_TRUE(probe.waitForFinished(20000));
   EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "24");
 }
+
+namespace {
+// Seconds of audio a file decodes to, counted from the decoded samples.
+double DecodedSeconds(const QString& file, int rate) {
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-v", "error", "-i", file, "-ac", "1", "-ar", QString::number(rate), "-f", "s16le", "-"});
+  EXPECT_TRUE(ffmpeg.waitForFinished(60000));
+  return static_cast<double>(ffmpeg.readAllStandardOutput().size()) / 2 / rate;
+}
+
+QString Probe(const QString& file, const char* entry) {
+  QProcess p;
+  p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries", QString("stream=") + entry, "-of",
+                      "default=nw=1:nk=1", file});
+  EXPECT_TRUE(p.waitForFinished(30000));
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+WriterRequest Wma(const QString& file, DWORD bitrate = 64000) {
+  WriterRequest w{2, file, false};
+  w.wma.value = bitrate;
+  return w;
+}
+}  // namespace
+
+TEST_F(EngineTest, WmaRecordsOnBothPathsInTheWritersChannels) {
+  struct Case {
+    const char* what;
+    int device;
+    CaptureRequest capture;
+  } cases[] = {
+      {"direct, stereo 16-bit", kMicrophone, {44100, 2, 16, false}},
+      {"direct, mono float", kMicrophone, {32000, 1, 24, false}},
+      {"loopback mixed to mono", kLoopback, {22050, 1, 16, true}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordFree();
+    Open(c.device);
+    const QString file = File("take.wma");
+    ASSERT_TRUE(engine.start(c.capture, Wma(file), {}, false)) << messages.texts().join("|").toStdString();
+    engine.play();
+    const DWORD inRate = c.capture.mixerPath ? 48000 : static_cast<DWORD>(c.capture.rate);
+    backend->pump(inRate * 2, inRate / 100);
+    ASSERT_TRUE(engine.stop());
+    EXPECT_EQ(Probe(file, "codec_name"), "wmav2");
+    EXPECT_EQ(Probe(file, "channels"), QString::number(c.capture.channels));
+    EXPECT_EQ(Probe(file, "sample_rate"), QString::number(c.capture.rate));
+    EXPECT_NEAR(DecodedSeconds(file, c.capture.rate), 2.0, 0.1);
+  }
+}
+
+TEST_F(EngineTest, WmaAboveTheWritersRatesFailsWithoutAFile) {
+  Open(kMicrophone);
+  const QString file = File("high.wma");
+  EXPECT_FALSE(engine.start({88200, 2, 16, false}, Wma(file), {}, false));
+  EXPECT_EQ(messages.texts(), QStringList{"Couldn't use WMA Encoder"});
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(backend->runningCaptures(), 0);
+  EXPECT_FALSE(engine.running());
+}
+
+TEST_F(EngineTest, WmaSilenceDropsBlocksAndTheNextFileContinues) {
+  const DWORD rate = 44100;
+  const auto tone = Tone(rate, rate, 1000, 0.5);
+  const std::vector<float> quiet(rate, 0.0f);
+  Signal(kMicrophone, Join({tone, quiet, tone, tone}), Join({tone, quiet, tone, tone}));
+  Open(kMicrophone);
+  SilenceSettings silence;
+  silence.silentLength = 0;
+  ASSERT_TRUE(engine.start({static_cast<int>(rate), 2, 16, false}, Wma(File("a.wma")), silence, true));
+  engine.play();
+  backend->pump(rate * 3, rate / 100);  // tone, silence, tone: the silence is dropped
+  bool previousWritten = false;
+  ASSERT_TRUE(engine.nextFile(Wma(File("b.wma")), previousWritten));
+  EXPECT_TRUE(previousWritten);
+  backend->pump(rate, rate / 100);
+  ASSERT_TRUE(engine.stop());
+  EXPECT_NEAR(DecodedSeconds(File("a.wma"), rate), 2.0, 0.1);
+  EXPECT_NEAR(DecodedSeconds(File("b.wma"), rate), 1.0, 0.1);
+}

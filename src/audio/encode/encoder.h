@@ -35,6 +35,13 @@ class Encoder final {
   // line, FP bits naming no width) or ERROR_FORMAT (unusable input format).
   static std::unique_ptr<Encoder> Start(const std::string& target, const CaptureFormat& input, DWORD flags,
                                         int& error);
+  // The same queue and writer thread in front of an output of the caller's
+  // (for instance a file in another format). `makeOutput` gets the sample
+  // encoding the output will be handed and returns it, or nothing with
+  // `error` set.
+  using OutputFactory = std::function<std::unique_ptr<EncoderOutput>(PcmEncoding encoding, int& error)>;
+  static std::unique_ptr<Encoder> StartWith(const OutputFactory& makeOutput, const CaptureFormat& input,
+                                            DWORD flags, int& error);
   ~Encoder();  // stops as stop() does
   Encoder(const Encoder&) = delete;
   Encoder& operator=(const Encoder&) = delete;

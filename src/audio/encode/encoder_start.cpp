@@ -41,6 +41,16 @@ std::unique_ptr<EncoderOutput> StartOutput(const std::string& target, const WavF
 
 std::unique_ptr<Encoder> Encoder::Start(const std::string& target, const CaptureFormat& input, DWORD flags,
                                         int& error) {
+  const EncoderTestOverrides overrides = CurrentEncoderOverrides();
+  return StartWith(
+      [&](PcmEncoding encoding, int& err) {
+        return StartOutput(target, WavFormat{input.rate, input.channels, encoding}, flags, overrides, err);
+      },
+      input, flags, error);
+}
+
+std::unique_ptr<Encoder> Encoder::StartWith(const OutputFactory& makeOutput, const CaptureFormat& input,
+                                            DWORD flags, int& error) {
   const auto encoding = EncodingFor(input.type, flags);
   if (!encoding) {
     error = ERROR_ILLPARAM;
@@ -54,7 +64,7 @@ std::unique_ptr<Encoder> Encoder::Start(const std::string& target, const Capture
   const EncoderTestOverrides overrides = CurrentEncoderOverrides();
   const auto stopTimeout = overrides.stopTimeout.count() ? overrides.stopTimeout : kStopTimeout;
   try {
-    std::unique_ptr<EncoderOutput> output = StartOutput(target, format, flags, overrides, error);
+    std::unique_ptr<EncoderOutput> output = makeOutput(*encoding, error);
     if (!output) return nullptr;
     std::unique_ptr<Encoder> encoder(new Encoder(std::move(output), input.type, input.channels, *encoding,
                                                  QueueBytes(format, overrides), stopTimeout));

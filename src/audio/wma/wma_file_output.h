@@ -1,0 +1,48 @@
+// A WMA file (ASF container, the standard WMA codec) as an encoder's output:
+// the writer thread hands it PCM, it encodes and muxes. Everything is opened,
+// the file included, before the first sample is taken, so a refused format
+// never leaves a file behind.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "audio/encode/encoder_output.h"
+#include "audio/encode/pcm_encoding.h"
+
+namespace zaudio {
+
+struct WmaFileSettings {
+  DWORD rate = 44100;
+  DWORD channels = 2;
+  PcmEncoding encoding = PcmEncoding::S16;  // what the writer thread hands over
+  DWORD bitrate = 128000;                   // bits per second
+};
+
+class WmaFileOutput final : public EncoderOutput {
+ public:
+  // Nothing when the codec refuses the settings (error ERROR_FORMAT, or
+  // ERROR_NOTAVAIL without a codec) or the file cannot be created
+  // (ERROR_FILEOPEN).
+  static std::unique_ptr<WmaFileOutput> Create(const std::string& path, const WmaFileSettings& settings,
+                                               int& error);
+  ~WmaFileOutput() override;
+
+  Written write(std::span<const std::uint8_t> data, EncoderClock::time_point giveUpAt) override;
+  DWORD poll() override { return 0; }
+  bool finish(EncoderClock::time_point giveUpAt) override;
+  std::string lastMessage() const override;
+
+  struct State;
+
+ private:
+  explicit WmaFileOutput(std::unique_ptr<State> state);
+  DWORD fail(const std::string& what);
+
+  std::unique_ptr<State> state_;
+  mutable std::mutex messageMutex_;
+  std::string message_;
+};
+
+}  // namespace zaudio
