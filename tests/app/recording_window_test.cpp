@@ -362,3 +362,12 @@ TEST_F(RecordingWindowTest, WmaTakesItsChannelsFromItsPageAndCannotRecord192000H
   EXPECT_FALSE(QFile::exists(OutFile("Rectest-02.wma")));
   EXPECT_EQ(backend->runningCaptures(), 0);
 }
+
+TEST_F(RecordingWindowTest, ApeWithoutItsEncoderFailsToStart) {
+  Tfrmmain& w = Open();
+  w.cformat->setCurrentIndex(4);  // APE
+  w.btnrecClick();
+  EXPECT_EQ(w.FRecordChannel, 0u);
+  EXPECT_EQ(messages.texts(), QStringList{"Couldn't start APE Encorder!"});
+  EXPECT_EQ(backend->runningCaptures(), 0);
+}
