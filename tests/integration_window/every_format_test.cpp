@@ -6,13 +6,17 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 #include "app/tfrmmain.h"
 #include "audio/pulse/pulse_backend.h"
@@ -168,6 +172,50 @@ TEST_F(WindowOnServer, EncoderRefusingItsInputIsAFailedStart) {
   }));
   EXPECT_EQ(messages.texts(), QStringList{"Couldn't use MPC Encoder"});
   EXPECT_FALSE(QFile::exists(out.filePath("Rectest-01.mpc")));
+  EXPECT_TRUE(w.btnrec->isEnabled());
+}
+
+// Our direct children: the encoder program(s) the recording started.
+std::vector<pid_t> ChildProcesses() {
+  std::vector<pid_t> children;
+  QDir proc("/proc");
+  for (const QString& entry : proc.entryList(QDir::Dirs)) {
+    bool isPid = false;
+    const pid_t pid = entry.toInt(&isPid);
+    if (!isPid) continue;
+    QFile stat("/proc/" + entry + "/stat");
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    // "pid (name) state ppid ...": the name may hold blanks, so read after ')'.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() > 1 && fields[1].toInt() == ::getpid()) children.push_back(pid);
+  }
+  return children;
+}
+
+TEST_F(WindowOnServer, EncoderThatDiesEndsTheRecordingAndKeepsTheFile) {
+  Tfrmmain& w = Open();
+  w.cformat->setCurrentIndex(1);  // MP3
+  TonePlayer tone(kPlaySink, 1000, 0.5, 3.0);
+  w.btnrecClick();
+  ASSERT_NE(w.FRecordChannel, 0u) << messages.texts().join("|").toStdString();
+  const QString file = out.filePath("Rectest-01.mp3");
+  ASSERT_TRUE(WaitUntil([&] {
+    QCoreApplication::processEvents();
+    return QFileInfo(file).size() > 4096;
+  }));
+  const auto children = ChildProcesses();
+  ASSERT_FALSE(children.empty());
+  for (pid_t child : children) ::kill(child, SIGKILL);
+  ASSERT_TRUE(WaitUntil([&] {
+    QCoreApplication::processEvents();
+    return w.FRecordChannel == 0;
+  }));
+  ASSERT_TRUE(tone.finish()) << tone.error();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_TRUE(messages.texts()[0].startsWith("The MP3 encoder stopped unexpectedly")) << messages.texts()[0].toStdString();
+  EXPECT_TRUE(messages.texts()[0].contains(file));
+  EXPECT_GT(QFileInfo(file).size(), 4096);
   EXPECT_TRUE(w.btnrec->isEnabled());
 }
 
