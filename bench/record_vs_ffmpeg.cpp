@@ -184,7 +184,7 @@ EngineRun RecordWithEngine(const Case& c, const std::string& path, double second
     std::fprintf(stderr, "%s: the recording failed (%d) %s\n", c.name, static_cast<int>(failure), qPrintable(detail));
   });
   const double before = SelfCpuSeconds();
-  if (!engine.start(CaptureRequest{c.rate, 2, c.bits, c.mixer}, WriterRequest{0, QString::fromStdString(path), true},
+  if (!engine.start(CaptureRequest{c.rate, 2, c.bits, c.mixer}, WriterRequest::Wav(QString::fromStdString(path)),
                     SilenceSettings{}, false) ||
       !engine.play()) {
     engine.stop();

@@ -134,14 +134,17 @@ TEST(Mixer, ChannelsAreMixedToStereo) {
     for (size_t i = 0; i < out.size(); ++i) peak[i % 2] = std::max(peak[i % 2], std::fabs(out[i] / 32768.0));
     const double want[2] = {c.leftPeak, c.rightPeak};
     for (int side : {0, 1}) {
-      if (want[side] == 0.0)
+      if (want[side] == 0.0) {
         EXPECT_LT(peak[side], 0.001) << side;
-      else if (want[side] > 0)
+      } else if (want[side] > 0) {
         EXPECT_NEAR(peak[side], 0.5 * want[side], 0.002) << side;
-      else
+      } else {
         EXPECT_GT(peak[side], 0.1) << side;  // present, at the downmix's level
+      }
     }
-    if (c.toneOn == std::vector<int>{2}) EXPECT_NEAR(peak[0], peak[1], 0.001);
+    if (c.toneOn == std::vector<int>{2}) {
+      EXPECT_NEAR(peak[0], peak[1], 0.001);
+    }
   }
 }
 

@@ -61,7 +61,7 @@ class PulseRecording : public PulseServerTest {
   // file, and returns the file.
   std::optional<WavInfo> Record(const CaptureRequest& capture, double seconds, const std::string& name = "take.wav") {
     const QString file = dir.filePath(QString::fromStdString(name));
-    EXPECT_TRUE(engine.start(capture, WriterRequest{0, file, true}, {}, false)) << messages.texts().join("|").toStdString();
+    EXPECT_TRUE(engine.start(capture, WriterRequest::Wav(file), {}, false)) << messages.texts().join("|").toStdString();
     if (!engine.running()) return std::nullopt;
     engine.play();
     const int outChannels = capture.mixerPath ? 2 : capture.channels;
@@ -149,11 +149,11 @@ TEST_F(PulseRecording, SplitLeavesNoGapOrPhaseJump) {
   // doubled block would show as a phase jump.
   TonePlayer tone(kCaptureSink, 997, 0.5, 3.0);
   const QString first = dir.filePath("1.wav"), second = dir.filePath("2.wav");
-  ASSERT_TRUE(engine.start({48000, 1, 16, false}, WriterRequest{0, first, true}, {}, false));
+  ASSERT_TRUE(engine.start({48000, 1, 16, false}, WriterRequest::Wav(first), {}, false));
   engine.play();
   ASSERT_TRUE(WaitUntil([&] { return engine.receivedBytes() >= 48000 * 2 * 3 / 2; }, std::chrono::seconds(30)));
   bool previousWritten = false;
-  ASSERT_TRUE(engine.nextFile(WriterRequest{0, second, true}, previousWritten));
+  ASSERT_TRUE(engine.nextFile(WriterRequest::Wav(second), previousWritten));
   EXPECT_TRUE(previousWritten);
   ASSERT_TRUE(WaitUntil([&] { return engine.receivedBytes() >= 48000 * 2; }, std::chrono::seconds(30)));
   ASSERT_TRUE(engine.stop());
@@ -172,7 +172,7 @@ TEST_F(PulseRecording, SilenceBetweenTwoTonesIsLeftOut) {
   const QString file = dir.filePath("dar.wav");
   SilenceSettings silence;  // -50 dB, no grace: writing pauses at once
   silence.silentLength = 0;
-  ASSERT_TRUE(engine.start({48000, 2, 16, false}, WriterRequest{0, file, true}, silence, true));
+  ASSERT_TRUE(engine.start({48000, 2, 16, false}, WriterRequest::Wav(file), silence, true));
   engine.play();
   {
     TonePlayer tone(kCaptureSink, 1000, 0.5, 1.0);

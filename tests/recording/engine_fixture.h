@@ -53,7 +53,7 @@ class EngineTest : public ::testing::Test {
     backend->setSignal(device, s);
   }
   QString File(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-  static WriterRequest Wav(const QString& file) { return WriterRequest{0, file, true}; }
+  static WriterRequest Wav(const QString& file) { return WriterRequest::Wav(file); }
 
   struct Failure {
     RecordingFailure failure;

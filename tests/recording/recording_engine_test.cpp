@@ -82,14 +82,14 @@ TEST_F(EngineTest, FailedStartsSayWhyAndLeaveNothingRunning) {
     WriterRequest writer;
     const char* message;
   } cases[] = {
-      {"no device, 16-bit", -1, false, 16, {0, "x.wav", true}, "Couldn't start recording!"},
-      {"no device, 24-bit", -1, false, 24, {0, "x.wav", true}, "Your system not support 24bits Recording"},
-      {"no device, loopback 32-bit", -1, true, 32, {0, "x.wav", true}, "Your system not support 32bits Recording"},
-      {"WAV into a missing folder", kMicrophone, false, 16, {0, "/nonexistent/x.wav", true},
+      {"no device, 16-bit", -1, false, 16, WriterRequest::Wav("x.wav"), "Couldn't start recording!"},
+      {"no device, 24-bit", -1, false, 24, WriterRequest::Wav("x.wav"), "Your system not support 24bits Recording"},
+      {"no device, loopback 32-bit", -1, true, 32, WriterRequest::Wav("x.wav"), "Your system not support 32bits Recording"},
+      {"WAV into a missing folder", kMicrophone, false, 16, WriterRequest::Wav("/nonexistent/x.wav"),
        "Couldn't use WAVE Encoder"},
-      {"APE without an encoder, direct", kMicrophone, false, 16, {4, "", false}, "Couldn't start APE Encorder!"},
-      {"APE without an encoder, loopback", kLoopback, true, 16, {4, "", false}, "Couldn't use APE Encoder"},
-      {"FLAC program missing, direct", kMicrophone, false, 16, {5, "no-such-flac -o \"x.flac\" -", false},
+      {"APE without an encoder, direct", kMicrophone, false, 16, WriterRequest::CommandLine(4, ""), "Couldn't start APE Encorder!"},
+      {"APE without an encoder, loopback", kLoopback, true, 16, WriterRequest::CommandLine(4, ""), "Couldn't use APE Encoder"},
+      {"FLAC program missing, direct", kMicrophone, false, 16, WriterRequest::CommandLine(5, "no-such-flac -o \"x.flac\" -"),
        "Couldn't start FLAC Encorder!"},
   };
   for (const auto& c : cases) {
@@ -210,7 +210,7 @@ TEST_F(EngineTest, FailuresWhileRecordingAreReported) {
   EXPECT_EQ(Frames(*wav), 4410u);
 
   // An encoder program that ends on its own.
-  ASSERT_TRUE(engine.start({44100, 2, 16, false}, WriterRequest{1, "sh -c \"echo giving up >&2; exit 3\"", false},
+  ASSERT_TRUE(engine.start({44100, 2, 16, false}, WriterRequest::CommandLine(1, "sh -c \"echo giving up >&2; exit 3\""),
                            {}, false));
   engine.play();
   const DWORD encoder = engine.FEncoder;
@@ -227,7 +227,7 @@ TEST_F(EngineTest, FailuresWhileRecordingAreReported) {
 TEST_F(EngineTest, CommandLineEncoderGetsTheRecording) {
   Open(kMicrophone);
   const QString file = File("take.flac");
-  const WriterRequest flac{5, QStringLiteral("flac --silent --ignore-chunk-sizes -f -o \"%1\" -").arg(file), false};
+  const auto flac = WriterRequest::CommandLine(5, QStringLiteral("flac --silent --ignore-chunk-sizes -f -o \"%1\" -").arg(file));
   ASSERT_TRUE(engine.start({44100, 2, 24, false}, flac, {}, false));
   engine.play();
   backend->pump(44100, 441);
@@ -259,9 +259,9 @@ QString Probe(const QString& file, const char* entry) {
 }
 
 WriterRequest Wma(const QString& file, DWORD bitrate = 64000) {
-  WriterRequest w{2, file, false};
-  w.wma.value = bitrate;
-  return w;
+  WmaWriterSettings wma;
+  wma.value = bitrate;
+  return WriterRequest::Wma(file, wma);
 }
 }  // namespace
 
