@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <thread>
 #include <unistd.h>
 
@@ -38,6 +39,9 @@ struct FormatCase {
   std::vector<QString> ownTool;     // the format's own reader; "%1" is the file
   QStringList decodeOptions;        // ahead of -i: a decoder to prefer
 };
+
+// Names the case in test listings.
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.extension; }
 
 QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr) {
   QProcess p;
