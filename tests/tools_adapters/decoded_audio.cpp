@@ -3,11 +3,13 @@
 #include <cmath>
 #include <sstream>
 
-#include "program_run.h"
-#include "scratch_dir.h"
+#include "support/program_run.h"
+#include "support/scratch_dir.h"
 #include "support/wav_file.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 
 namespace {
 

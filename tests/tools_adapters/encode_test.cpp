@@ -7,11 +7,13 @@
 #include <cmath>
 
 #include "decoded_audio.h"
-#include "program_run.h"
+#include "support/program_run.h"
 #include "recorder_stream.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 namespace {
 
 enum class Content { PerChannel, Downmix };

@@ -3,12 +3,14 @@
 // locale it runs in.
 #include <gtest/gtest.h>
 
-#include "program_run.h"
+#include "support/program_run.h"
 #include "recorder_stream.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "support/wav_file.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 namespace {
 
 constexpr const char* kLocaleSource = "/usr/share/i18n/locales/de_DE";

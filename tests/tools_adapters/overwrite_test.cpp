@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "decoded_audio.h"
-#include "program_run.h"
+#include "support/program_run.h"
 #include "recorder_stream.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 namespace {
 
 struct OverwriteCase {

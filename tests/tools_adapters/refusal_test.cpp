@@ -4,11 +4,13 @@
 // and a switch the Debian encoder rejects (then its status and message).
 #include <gtest/gtest.h>
 
-#include "program_run.h"
+#include "support/program_run.h"
 #include "recorder_stream.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 namespace {
 
 struct Refusal {

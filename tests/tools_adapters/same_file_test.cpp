@@ -6,12 +6,14 @@
 // is the one switch oggenc2 changes: it encodes as -1.
 #include <gtest/gtest.h>
 
-#include "program_run.h"
+#include "support/program_run.h"
 #include "recorder_stream.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "support/wav_file.h"
 
 namespace tools_adapters {
+
+using namespace zovedu_test;
 namespace {
 
 struct SameFileCase {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "media_check.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "test_wav.h"
-#include "tool_run.h"
+#include "support/program_run.h"
 
 namespace tools_av {
+
+using namespace zovedu_test;
 namespace {
 
 const PcmFormat kFormat{16, 2, 44100};
@@ -20,7 +22,7 @@ TEST(DeclaredLength, FaacEncodesAllTheSamplesNotTheDeclaredSecond) {
   ScratchDir dir;
   const auto wav = dir / "in.wav", out = dir / "out.m4a";
   WriteFile(wav, WavStream(kFormat, CarriedPcm(), kDeclaredBytes));
-  const RunResult run = RunProgram(BinProgram("FAAC"), {"-q", "100", "-o", out.string(), "-"}, wav);
+  const RunResult run = RunProgram(Bin("FAAC"), {"-q", "100", "-o", out.string(), "-"}, wav);
   ASSERT_EQ(run.exitCode, 0) << run.describe();
   const auto samples = Floats(Decode(out, "f32le")).size();
   EXPECT_NEAR(static_cast<double>(samples) / kFormat.channels / kFormat.rate, kCarried, 0.1);
@@ -31,7 +33,7 @@ TEST(DeclaredLength, TtaencEncodesAllTheSamplesNotTheDeclaredSecond) {
   const auto wav = dir / "in.wav", out = dir / "out.tta";
   const Bytes pcm = CarriedPcm();
   WriteFile(wav, WavStream(kFormat, pcm, kDeclaredBytes));
-  const RunResult run = RunProgram(BinProgram("ttaenc"), {"-e", "-", "-o", out.string()}, wav);
+  const RunResult run = RunProgram(Bin("ttaenc"), {"-e", "-", "-o", out.string()}, wav);
   ASSERT_EQ(run.exitCode, 0) << run.describe();
   EXPECT_TRUE(Decode(out, "s16le") == pcm);
 }

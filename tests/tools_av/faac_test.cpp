@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "media_check.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "support/tone_analysis.h"
 #include "test_wav.h"
-#include "tool_run.h"
+#include "support/program_run.h"
 
 namespace tools_av {
+
+using namespace zovedu_test;
 namespace {
 
 constexpr double kSeconds = 3.0;
@@ -31,7 +33,7 @@ void PrintTo(const AacCase& c, std::ostream* os) { *os << c.name; }
 RunResult RunFaac(std::vector<std::string> options, const std::filesystem::path& out,
                   const std::filesystem::path& wav) {
   options.insert(options.end(), {"-o", out.string(), "-"});
-  return RunProgram(BinProgram("FAAC"), options, wav);
+  return RunProgram(Bin("FAAC"), options, wav);
 }
 
 class FaacFile : public testing::TestWithParam<AacCase> {};

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "test_wav.h"
-#include "tool_run.h"
+#include "support/program_run.h"
 
 namespace tools_av {
+
+using namespace zovedu_test;
 namespace {
 
 enum class Input { Tone16, Tone32, NotWav, CutHeader, HeaderOnly, Nothing };
@@ -58,7 +60,7 @@ TEST_P(EncoderFailure, SaysWhyExitsNonZeroAndLeavesNoFile) {
   for (auto& arg : args)
     if (arg == "OUT") arg = out.string();
 
-  const RunResult run = RunProgram(BinProgram(c.program), args, wav);
+  const RunResult run = RunProgram(Bin(c.program), args, wav);
   ASSERT_TRUE(run.ended) << run.describe();
   EXPECT_GT(run.exitCode, 0) << run.describe();
   EXPECT_EQ(run.lastErrLine().rfind(c.program + ": ", 0), 0u) << run.err;

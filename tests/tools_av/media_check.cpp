@@ -5,9 +5,11 @@
 #include <cstring>
 #include <sstream>
 
-#include "tool_run.h"
+#include "support/program_run.h"
 
 namespace tools_av {
+
+using namespace zovedu_test;
 
 std::map<std::string, std::string> Probe(const std::filesystem::path& file) {
   const RunResult r = RunProgram(ZOVEDU_FFPROBE, {"-v", "error", "-select_streams", "a:0", "-show_entries",

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "media_check.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "test_wav.h"
-#include "tool_run.h"
+#include "support/program_run.h"
 
 namespace tools_av {
+
+using namespace zovedu_test;
 namespace {
 
 // ffmpeg's raw format that holds the input's samples byte for byte.
@@ -30,7 +32,7 @@ TEST_P(TtaRoundTrip, DecodesToTheInputSamplesExactly) {
   const Bytes pcm = ToPcm(TestSignal(format, 2.0, 997, 0.95, 0.2), format.bits);
   WriteFile(wav, WavStream(format, pcm));
 
-  const RunResult run = RunProgram(BinProgram("ttaenc"), {"-e", "-", "-o", out.string()}, wav);
+  const RunResult run = RunProgram(Bin("ttaenc"), {"-e", "-", "-o", out.string()}, wav);
   ASSERT_EQ(run.exitCode, 0) << run.describe();
 
   auto probe = Probe(out);

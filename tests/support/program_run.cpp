@@ -1,4 +1,4 @@
-#include "program_run.h"
+#include "support/program_run.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -16,7 +16,7 @@
 
 extern char** environ;
 
-namespace tools_adapters {
+namespace zovedu_test {
 
 namespace {
 
@@ -131,4 +131,4 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
 
 std::string Bin(const std::string& name) { return std::string(ZOVEDU_BIN_DIR) + "/" + name; }
 
-}  // namespace tools_adapters
+}  // namespace zovedu_test

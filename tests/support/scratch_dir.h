@@ -2,8 +2,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
-namespace tools_av {
+namespace zovedu_test {
 
 class ScratchDir {
  public:
@@ -19,4 +20,4 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-}  // namespace tools_av
+}  // namespace zovedu_test

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tools_adapters {
+namespace zovedu_test {
 
 struct RunResult {
   bool ended = false;  // false when it did not start or had to be killed at the deadline
@@ -31,7 +31,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 // double quotes group and are removed, no other character has a meaning.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 
-// bin/<name> of this build.
+// bin/<name> of this build, where the recorder finds its encoders.
 std::string Bin(const std::string& name);
 
-}  // namespace tools_adapters
+}  // namespace zovedu_test

@@ -1,10 +1,10 @@
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 #include <stdlib.h>
 
 #include <stdexcept>
 
-namespace tools_adapters {
+namespace zovedu_test {
 
 ScratchDir::ScratchDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zovedu-adapters-XXXXXX").string();
@@ -17,4 +17,4 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-}  // namespace tools_adapters
+}  // namespace zovedu_test
