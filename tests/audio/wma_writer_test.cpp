@@ -3,40 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
 #include "audio/wma_writer.h"
+#include "support/ffmpeg_decode.h"
 #include "support/tone_analysis.h"
 
 using namespace zaudio;
 
-namespace {
-
-// Decodes a file to mono float samples at its own rate with ffmpeg.
-std::vector<float> Decode(const QString& file, int rate) {
-  QProcess ffmpeg;
-  ffmpeg.start("ffmpeg", {"-v", "error", "-i", file, "-ac", "1", "-ar", QString::number(rate), "-f", "f32le", "-"});
-  EXPECT_TRUE(ffmpeg.waitForFinished(60000));
-  const QByteArray out = ffmpeg.readAllStandardOutput();
-  std::vector<float> samples(static_cast<size_t>(out.size()) / 4);
-  std::memcpy(samples.data(), out.constData(), samples.size() * 4);
-  return samples;
-}
-
-QString Probe(const QString& file, const char* entry) {
-  QProcess p;
-  p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries", QString("stream=") + entry, "-of",
-                      "default=nw=1:nk=1", file});
-  EXPECT_TRUE(p.waitForFinished(30000));
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-}  // namespace
+using zovedu_test::DecodeMono;
+using zovedu_test::ProbeAudioStream;
 
 TEST(WmaWriter, WritesWhatTheDecoderReadsBack) {
   QTemporaryDir dir;
@@ -72,10 +51,10 @@ TEST(WmaWriter, WritesWhatTheDecoderReadsBack) {
       ASSERT_TRUE(WMA_EncodeWrite(h, bytes.data(), static_cast<DWORD>(bytes.size())));
     }
     ASSERT_TRUE(WMA_EncodeClose(h));
-    EXPECT_EQ(Probe(file, "codec_name"), "wmav2");
-    EXPECT_EQ(Probe(file, "channels"), QString::number(c.chans));
-    EXPECT_EQ(Probe(file, "sample_rate"), QString::number(c.rate));
-    const auto samples = Decode(file, static_cast<int>(c.rate));
+    EXPECT_EQ(ProbeAudioStream(file, "codec_name"), "wmav2");
+    EXPECT_EQ(ProbeAudioStream(file, "channels"), QString::number(c.chans));
+    EXPECT_EQ(ProbeAudioStream(file, "sample_rate"), QString::number(c.rate));
+    const auto samples = DecodeMono(file, static_cast<int>(c.rate));
     EXPECT_NEAR(static_cast<double>(samples.size()) / c.rate, 3.0, 0.1);
     const auto tone = zovedu_test::FindTone(samples, c.rate, 1000);
     ASSERT_TRUE(tone.found);

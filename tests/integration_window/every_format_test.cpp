@@ -25,6 +25,7 @@
 #include "pulse_test_server.h"
 #include "settings/ini_file.h"
 #include "support/test_messages.h"
+#include "support/ffmpeg_decode.h"
 #include "support/tone_analysis.h"
 #include "support/wav_file.h"
 
@@ -123,13 +124,7 @@ TEST_P(EveryFormat, RecordsTheToneForAsLongAsItRan) {
                                  .split(',');
   EXPECT_EQ(stream.mid(0, 3), (QStringList{c.codec, QString::number(c.rate), "2"})) << stream.join(',').toStdString();
   // The length from the decoded samples: container durations are not to be trusted.
-  QProcess decode;
-  decode.start("ffmpeg", QStringList{"-v", "error"} + c.decodeOptions +
-                             QStringList{"-i", file, "-ac", "1", "-ar", "44100", "-f", "f32le", "-"});
-  ASSERT_TRUE(decode.waitForFinished(120000));
-  const QByteArray pcm = decode.readAllStandardOutput();
-  std::vector<float> samples(static_cast<size_t>(pcm.size()) / 4);
-  std::memcpy(samples.data(), pcm.constData(), samples.size() * 4);
+  const std::vector<float> samples = DecodeMono(file, 44100, c.decodeOptions);
   EXPECT_NEAR(static_cast<double>(samples.size()) / 44100, 3.0, 0.3);
   const ToneFound t = FindTone(samples, 44100, 1000);
   ASSERT_TRUE(t.found);

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "engine_fixture.h"
+#include "support/ffmpeg_decode.h"
 
 using namespace zaudio;
 using zovedu_test::ReadWav;
@@ -244,18 +245,7 @@ TEST_F(EngineTest, CommandLineEncoderGetsTheRecording) {
 namespace {
 // Seconds of audio a file decodes to, counted from the decoded samples.
 double DecodedSeconds(const QString& file, int rate) {
-  QProcess ffmpeg;
-  ffmpeg.start("ffmpeg", {"-v", "error", "-i", file, "-ac", "1", "-ar", QString::number(rate), "-f", "s16le", "-"});
-  EXPECT_TRUE(ffmpeg.waitForFinished(60000));
-  return static_cast<double>(ffmpeg.readAllStandardOutput().size()) / 2 / rate;
-}
-
-QString Probe(const QString& file, const char* entry) {
-  QProcess p;
-  p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries", QString("stream=") + entry, "-of",
-                      "default=nw=1:nk=1", file});
-  EXPECT_TRUE(p.waitForFinished(30000));
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+  return static_cast<double>(zovedu_test::DecodeMono(file, rate).size()) / rate;
 }
 
 WriterRequest Wma(const QString& file, DWORD bitrate = 64000) {
@@ -285,9 +275,9 @@ TEST_F(EngineTest, WmaRecordsOnBothPathsInTheWritersChannels) {
     const DWORD inRate = c.capture.mixerPath ? 48000 : static_cast<DWORD>(c.capture.rate);
     backend->pump(inRate * 2, inRate / 100);
     ASSERT_TRUE(engine.stop());
-    EXPECT_EQ(Probe(file, "codec_name"), "wmav2");
-    EXPECT_EQ(Probe(file, "channels"), QString::number(c.capture.channels));
-    EXPECT_EQ(Probe(file, "sample_rate"), QString::number(c.capture.rate));
+    EXPECT_EQ(zovedu_test::ProbeAudioStream(file, "codec_name"), "wmav2");
+    EXPECT_EQ(zovedu_test::ProbeAudioStream(file, "channels"), QString::number(c.capture.channels));
+    EXPECT_EQ(zovedu_test::ProbeAudioStream(file, "sample_rate"), QString::number(c.capture.rate));
     EXPECT_NEAR(DecodedSeconds(file, c.capture.rate), 2.0, 0.1);
   }
 }
