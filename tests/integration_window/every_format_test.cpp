@@ -1,7 +1,7 @@
-// Each output format but APE recorded by the window from the test server's
-// loopback device through the encoders in bin/: the file decodes with its
-// codec, rate and channels, holds the tone, lasts as long as was recorded,
-// and the format's own tool reads it.
+// Each output format recorded by the window from the test server's loopback
+// device through the encoders in bin/: the file decodes with its codec, rate
+// and channels, holds the tone, lasts as long as was recorded, and the
+// format's own tool reads it. APE, our own encoder, also from the microphone.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -98,37 +98,46 @@ class WindowOnServer : public PulseServerTest {
 
 class EveryFormat : public WindowOnServer, public ::testing::WithParamInterface<FormatCase> {};
 
-TEST_P(EveryFormat, RecordsTheToneForAsLongAsItRan) {
-  const FormatCase c = GetParam();
-  Tfrmmain& w = Open();
-  ASSERT_EQ(w.infodevice->text(), "Loopback Device");
-  w.cformat->setCurrentIndex(c.format);
-  TonePlayer tone(kPlaySink, 1000, 0.5, 4.5);
+// Records for three seconds while the window's events run, then stops.
+void RecordThreeSeconds(Tfrmmain& w, const TestMessages& messages) {
   w.btnrecClick();
   ASSERT_NE(w.FRecordChannel, 0u) << messages.texts().join("|").toStdString();
-  // Three seconds while the window's events run, then stop.
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (std::chrono::steady_clock::now() < until) {
     QCoreApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   w.btnstopClick();
-  ASSERT_TRUE(tone.finish()) << tone.error();
-  EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
-  const QString file = out.filePath(QString("Rectest-01") + c.extension);
-  ASSERT_TRUE(QFile::exists(file));
+}
 
+// The file decodes with the codec, rate and stereo, lasts three seconds by
+// its samples (container durations are not to be trusted) and holds the tone.
+void ExpectThreeSecondsOfTone(const QString& file, const QString& codec, int rate,
+                              const QStringList& decodeOptions = {}) {
+  ASSERT_TRUE(QFile::exists(file));
   const QStringList stream = RunTool("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
                                                  "stream=codec_name,sample_rate,channels", "-of", "csv=p=0", file})
                                  .trimmed()
                                  .split(',');
-  EXPECT_EQ(stream.mid(0, 3), (QStringList{c.codec, QString::number(c.rate), "2"})) << stream.join(',').toStdString();
-  // The length from the decoded samples: container durations are not to be trusted.
-  const std::vector<float> samples = DecodeMono(file, 44100, c.decodeOptions);
+  EXPECT_EQ(stream.mid(0, 3), (QStringList{codec, QString::number(rate), "2"})) << stream.join(',').toStdString();
+  const std::vector<float> samples = DecodeMono(file, 44100, decodeOptions);
   EXPECT_NEAR(static_cast<double>(samples.size()) / 44100, 3.0, 0.3);
   const ToneFound t = FindTone(samples, 44100, 1000);
   ASSERT_TRUE(t.found);
   EXPECT_GT(t.purity, 0.8);
+}
+
+TEST_P(EveryFormat, RecordsTheToneForAsLongAsItRan) {
+  const FormatCase c = GetParam();
+  Tfrmmain& w = Open();
+  ASSERT_EQ(w.infodevice->text(), "Loopback Device");
+  w.cformat->setCurrentIndex(c.format);
+  TonePlayer tone(kPlaySink, 1000, 0.5, 4.5);
+  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds(w, messages));
+  ASSERT_TRUE(tone.finish()) << tone.error();
+  EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
+  const QString file = out.filePath(QString("Rectest-01") + c.extension);
+  ASSERT_NO_FATAL_FAILURE(ExpectThreeSecondsOfTone(file, c.codec, c.rate, c.decodeOptions));
 
   if (!c.ownTool.empty()) {
     QStringList args;
@@ -146,6 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{1, ".mp3", "mp3", 44100, {"lame", "--decode", "--quiet", "%1", "/dev/null"}, {}},
         FormatCase{2, ".wma", "wmav2", 44100, {}, {}},
         FormatCase{3, ".ogg", "vorbis", 44100, {"oggdec", "--quiet", "-o", "/dev/null", "%1"}, {}},
+        FormatCase{4, ".ape", "ape", 44100, {}, {}},
         FormatCase{5, ".flac", "flac", 44100, {"flac", "-t", "--silent", "%1"}, {}},
         FormatCase{6, ".tta", "tta", 44100, {}, {}},
         FormatCase{7, ".wv", "wavpack", 44100, {"wvunpack", "-v", "-q", "%1"}, {}},
@@ -157,6 +167,24 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FormatCase>& info) {
       return std::string(info.param.extension + 1);
     });
+
+// The other capture path: the microphone, recorded directly.
+TEST_F(WindowOnServer, RecordsApeFromTheMicrophone) {
+  Tfrmmain& w = Open();
+  int mic = -1;
+  for (int i = 0; i < w.Rslist->count(); ++i)
+    if (w.Rslist->itemText(i).contains(QString::fromStdString(kMicDescription))) mic = i;
+  ASSERT_GE(mic, 0);
+  w.Rslist->setCurrentIndex(mic);
+  w.RslistChange();
+  ASSERT_EQ(w.infodevice->text(), "Capture Device");
+  w.cformat->setCurrentIndex(4);  // APE
+  TonePlayer tone(kCaptureSink, 1000, 0.5, 4.5);
+  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds(w, messages));
+  ASSERT_TRUE(tone.finish()) << tone.error();
+  EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
+  ASSERT_NO_FATAL_FAILURE(ExpectThreeSecondsOfTone(out.filePath("Rectest-01.ape"), "ape", 48000));  // the device's rate
+}
 
 // mppenc refuses 22050 Hz before it writes anything: to the user that is a
 // start that failed, and no file is left.
