@@ -5,29 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <chrono>
 #include <csignal>
-#include <cstring>
-#include <memory>
 #include <ostream>
-#include <thread>
 #include <unistd.h>
 
-#include "app/tfrmmain.h"
-#include "audio/pulse/pulse_backend.h"
-#include "dialogs/tfrmoption.h"
-#include "pulse_test_server.h"
-#include "settings/ini_file.h"
-#include "support/test_messages.h"
 #include "support/ffmpeg_decode.h"
 #include "support/tone_analysis.h"
 #include "support/wav_file.h"
+#include "window_on_server.h"
 
 namespace zovedu_test {
 namespace {
@@ -44,71 +31,7 @@ struct FormatCase {
 // Names the case in test listings.
 void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.extension; }
 
-QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr) {
-  QProcess p;
-  p.setProcessChannelMode(QProcess::MergedChannels);
-  p.start(program, args);
-  if (!p.waitForFinished(120000)) return "timed out";
-  if (exitCode) *exitCode = p.exitCode();
-  return QString::fromUtf8(p.readAll());
-}
-
-class WindowOnServer : public PulseServerTest {
- protected:
-  void SetUp() override {
-    PulseServerTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(home.isValid() && out.isValid());
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-    zaudio::UseBackend(std::make_shared<zaudio::PulseBackend>());
-    inUse_ = true;
-  }
-  void TearDown() override {
-    if (inUse_) {
-      options.release();  // a child of the window
-      window.reset();
-      zaudio::RecordFree();
-      zaudio::Free();
-      zaudio::UseBackend(nullptr);
-    }
-    PulseServerTest::TearDown();
-  }
-
-  Tfrmmain& Open() {
-    window = std::make_unique<Tfrmmain>();
-    options = std::make_unique<Tfrmoption>(window.get(), window.get());
-    window->SetOptionsDialog(options.get());
-    QFile f(SettingsFilePath(window->FWorkFolder));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(("[OutPut]\nFolder=" + out.path() + "/\n").toUtf8());
-    f.close();
-    window->FormShow();
-    return *window;
-  }
-
-  QTemporaryDir home, out;
-  TestMessages messages;
-  std::unique_ptr<Tfrmmain> window;
-  std::unique_ptr<Tfrmoption> options;
-
- private:
-  bool inUse_ = false;
-};
-
 class EveryFormat : public WindowOnServer, public ::testing::WithParamInterface<FormatCase> {};
-
-// Records for three seconds while the window's events run, then stops.
-void RecordThreeSeconds(Tfrmmain& w, const TestMessages& messages) {
-  w.btnrecClick();
-  ASSERT_NE(w.FRecordChannel, 0u) << messages.texts().join("|").toStdString();
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (std::chrono::steady_clock::now() < until) {
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  w.btnstopClick();
-}
 
 // The file decodes with the codec, rate and stereo, lasts three seconds by
 // its samples (container durations are not to be trusted) and holds the tone.
@@ -133,7 +56,7 @@ TEST_P(EveryFormat, RecordsTheToneForAsLongAsItRan) {
   ASSERT_EQ(w.infodevice->text(), "Loopback Device");
   w.cformat->setCurrentIndex(c.format);
   TonePlayer tone(kPlaySink, 1000, 0.5, 4.5);
-  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds(w, messages));
+  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds());
   ASSERT_TRUE(tone.finish()) << tone.error();
   EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
   const QString file = out.filePath(QString("Rectest-01") + c.extension);
@@ -171,16 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
 // The other capture path: the microphone, recorded directly.
 TEST_F(WindowOnServer, RecordsApeFromTheMicrophone) {
   Tfrmmain& w = Open();
-  int mic = -1;
-  for (int i = 0; i < w.Rslist->count(); ++i)
-    if (w.Rslist->itemText(i).contains(QString::fromStdString(kMicDescription))) mic = i;
-  ASSERT_GE(mic, 0);
-  w.Rslist->setCurrentIndex(mic);
-  w.RslistChange();
-  ASSERT_EQ(w.infodevice->text(), "Capture Device");
+  ASSERT_NO_FATAL_FAILURE(ChooseMicrophone());
   w.cformat->setCurrentIndex(4);  // APE
   TonePlayer tone(kCaptureSink, 1000, 0.5, 4.5);
-  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds(w, messages));
+  ASSERT_NO_FATAL_FAILURE(RecordThreeSeconds());
   ASSERT_TRUE(tone.finish()) << tone.error();
   EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
   ASSERT_NO_FATAL_FAILURE(ExpectThreeSecondsOfTone(out.filePath("Rectest-01.ape"), "ape", 48000));  // the device's rate

@@ -2,9 +2,9 @@
 // a pipe cannot know it: the encoders take the samples to the end of the input.
 #include <gtest/gtest.h>
 
-#include "media_check.h"
+#include "support/media_check.h"
 #include "support/scratch_dir.h"
-#include "test_wav.h"
+#include "support/test_wav.h"
 #include "support/program_run.h"
 
 namespace tools_av {

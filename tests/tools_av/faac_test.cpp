@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "media_check.h"
+#include "support/media_check.h"
 #include "support/scratch_dir.h"
 #include "support/tone_analysis.h"
-#include "test_wav.h"
+#include "support/test_wav.h"
 #include "support/program_run.h"
 
 namespace tools_av {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/scratch_dir.h"
-#include "test_wav.h"
+#include "support/test_wav.h"
 #include "support/program_run.h"
 
 namespace tools_av {

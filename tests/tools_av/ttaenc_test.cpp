@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "media_check.h"
+#include "support/media_check.h"
 #include "support/scratch_dir.h"
-#include "test_wav.h"
+#include "support/test_wav.h"
 #include "support/program_run.h"
 
 namespace tools_av {

@@ -16,9 +16,11 @@ namespace ape {
 
 namespace {
 
-// Seek table room when the length is unknown: four hours at the stream's
-// rate. A recording that runs longer gets its table grown at the end.
-constexpr std::uint64_t kUnknownLengthSeconds = 4 * 3600;
+// Seek table room when the length is unknown: a day at the stream's rate.
+// At the end a table that turned out too small is grown, and one that would
+// be a noticeable part of a short file is cut to size; both rewrite the file.
+constexpr std::uint64_t kUnknownLengthSeconds = 24 * 3600;
+constexpr std::uint64_t kShrinkWhenUnusedTableExceeds = 200;  // 1/200 of the file
 
 std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
@@ -64,7 +66,8 @@ std::unique_ptr<FileWriter> FileWriter::Create(const std::string& path, const Au
     return nullptr;
   }
 
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Read access too: a rewrite at the end copies the frames from it.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     error = SystemError("cannot create", path);
     return nullptr;
@@ -176,7 +179,7 @@ bool FileWriter::write(const std::int32_t* samples, std::size_t blocks, std::str
   return true;
 }
 
-bool FileWriter::moveToLargerSeekTable(std::string& error) {
+bool FileWriter::rewriteWithExactSeekTable(std::string& error) {
   const std::string temporary = path_ + ".seektable~";
   const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
@@ -231,7 +234,18 @@ bool FileWriter::finish(std::string& error) {
     if (!writeFrame(pending_.data(), static_cast<std::uint32_t>(pending_.size() / channels), error)) return false;
     pending_.clear();
   }
-  if (frameOffsets_.size() > reservedEntries_ && !moveToLargerSeekTable(error)) return false;
+  // A table too small leaves frames unreachable: that is a failure. One too
+  // large only costs room, so failing to shrink it is not.
+  bool complete = true;
+  const bool tooSmall = frameOffsets_.size() > reservedEntries_;
+  const std::uint64_t unusedBytes = (reservedEntries_ - std::min<std::uint64_t>(reservedEntries_, frameOffsets_.size())) * 4;
+  if (tooSmall || unusedBytes * kShrinkWhenUnusedTableExceeds > firstFrameOffset() + frameDataBytes_) {
+    std::string rewriteError;
+    if (!rewriteWithExactSeekTable(rewriteError) && tooSmall) {
+      error = rewriteError;
+      complete = false;
+    }
+  }
 
   FileHeader header = describedHeader();
   const std::vector<std::uint8_t> table = SeekTableBytes(frameOffsets_, firstFrameOffset(), reservedEntries_);
@@ -251,7 +265,7 @@ bool FileWriter::finish(std::string& error) {
     return false;
   }
   finished_ = true;
-  return true;
+  return complete;
 }
 
 }  // namespace ape

@@ -23,9 +23,9 @@ namespace ape {
 class FileWriter {
  public:
   // Creates (or truncates) path. expectedBlocks sizes the seek table; 0
-  // means unknown, and room for several hours is reserved. A longer input
-  // still ends in a complete file: finish() then rewrites it with a larger
-  // table. Null with a message on a bad format or level, or an I/O error.
+  // means unknown, and room for a day is reserved. A longer input still ends
+  // in a complete file: finish() then rewrites it with a larger table (and a
+  // short one with a smaller table). Null with a message on a bad format or level, or an I/O error.
   static std::unique_ptr<FileWriter> Create(const std::string& path, const AudioFormat& format, int level,
                                             std::uint64_t expectedBlocks, std::string& error);
   ~FileWriter();
@@ -45,7 +45,8 @@ class FileWriter {
   // The header as far as the seek table on disk reaches.
   FileHeader describedHeader() const;
   bool writeAt(int fd, const void* data, std::size_t size, std::uint64_t offset, std::string& error) const;
-  bool moveToLargerSeekTable(std::string& error);
+  // Writes the file anew with a seek table of exactly the frames written.
+  bool rewriteWithExactSeekTable(std::string& error);
   std::uint64_t firstFrameOffset() const { return kSeekTableOffset + std::uint64_t{reservedEntries_} * 4; }
 
   std::string path_;

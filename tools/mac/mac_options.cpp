@@ -5,8 +5,9 @@
 
 namespace ape {
 
+const char* const kMacUsage = "usage: MAC <input.wav or -> <output.ape> -c<1000|2000|3000|4000|5000>";
+
 bool ParseMacOptions(int argc, const char* const* argv, MacOptions& options, std::string& error) {
-  const std::string usage = "usage: MAC <input.wav or -> <output.ape> -c<1000|2000|3000|4000|5000>";
   std::vector<std::string> files;
   bool levelSeen = false;
   for (int i = 1; i < argc; ++i) {
@@ -15,7 +16,7 @@ bool ParseMacOptions(int argc, const char* const* argv, MacOptions& options, std
       char* end = nullptr;
       const long level = std::strtol(arg.c_str() + 2, &end, 10);
       if (*end != '\0' || level < 1000 || level > 5000 || level % 1000 != 0) {
-        error = "unknown compression level \"" + arg.substr(2) + "\"\n" + usage;
+        error = "unknown compression level \"" + arg.substr(2) + "\" (use 1000, 2000, 3000, 4000 or 5000)";
         return false;
       }
       options.level = static_cast<int>(level);
@@ -23,12 +24,12 @@ bool ParseMacOptions(int argc, const char* const* argv, MacOptions& options, std
     } else if (arg == "-" || arg.empty() || arg[0] != '-') {
       files.push_back(arg);
     } else {
-      error = "unknown option \"" + arg + "\"\n" + usage;
+      error = "unknown option \"" + arg + "\"";
       return false;
     }
   }
   if (files.size() != 2 || files[1].empty() || files[1] == "-" || !levelSeen) {
-    error = usage;
+    error = "an input, an output file and a compression level are needed";
     return false;
   }
   options.input = files[0];

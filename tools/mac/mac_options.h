@@ -13,7 +13,9 @@ struct MacOptions {
   int level = 2000;
 };
 
-// False with a message (and the usage) when the arguments make no command.
+extern const char* const kMacUsage;
+
+// False with the reason when the arguments make no command.
 bool ParseMacOptions(int argc, const char* const* argv, MacOptions& options, std::string& error);
 
 }  // namespace ape

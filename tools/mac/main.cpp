@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   ape::MacOptions options;
   std::string error;
   if (!ape::ParseMacOptions(argc, argv, options, error)) {
-    std::cerr << "MAC: " << error << "\n";
+    // The reason comes last: a caller shows the last line.
+    std::cerr << ape::kMacUsage << "\nMAC: " << error << "\n";
     return 2;
   }
   int input = STDIN_FILENO;

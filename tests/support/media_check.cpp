@@ -1,4 +1,4 @@
-#include "media_check.h"
+#include "support/media_check.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,7 @@
 
 #include "support/program_run.h"
 
-namespace tools_av {
-
-using namespace zovedu_test;
+namespace zovedu_test {
 
 std::map<std::string, std::string> Probe(const std::filesystem::path& file) {
   const RunResult r = RunProgram(ZOVEDU_FFPROBE, {"-v", "error", "-select_streams", "a:0", "-show_entries",
@@ -43,4 +41,4 @@ std::vector<float> Floats(const Bytes& f32le) {
   return out;
 }
 
-}  // namespace tools_av
+}  // namespace zovedu_test

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "test_wav.h"
+#include "support/test_wav.h"
 
-namespace tools_av {
+namespace zovedu_test {
 
 // ffprobe's view of the first audio stream and the container:
 // codec_name, channels, sample_rate, bits_per_raw_sample, format_name,
@@ -23,4 +23,4 @@ Bytes Decode(const std::filesystem::path& file, const std::string& rawFormat);
 // f32le bytes to floats.
 std::vector<float> Floats(const Bytes& f32le);
 
-}  // namespace tools_av
+}  // namespace zovedu_test

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace tools_av {
+#include "support/wav_file.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace zovedu_test {
 
 struct PcmFormat {
   int bits = 16;  // 8 (unsigned), 16, 24 or 32 (signed)
@@ -29,12 +29,14 @@ std::vector<double> TestSignal(const PcmFormat& format, double seconds, double f
 
 // The samples as little-endian PCM of the format's bits, rounded and clipped.
 Bytes ToPcm(const std::vector<double>& samples, int bits);
+// Integer samples, already in the range of `bits`, as little-endian PCM.
+Bytes ToPcm(const std::vector<std::int32_t>& samples, int bits);
 
 // The header and the PCM data. `declaredDataBytes` is the size the header
 // states for the data (the RIFF size follows from it); unknown by default.
 Bytes WavStream(const PcmFormat& format, const Bytes& pcm, std::optional<std::uint32_t> declaredDataBytes = {});
 
+// ReadFile is in support/wav_file.h.
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadFile(const std::filesystem::path& path);
 
-}  // namespace tools_av
+}  // namespace zovedu_test

@@ -1,13 +1,12 @@
-#include "test_wav.h"
+#include "support/test_wav.h"
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <numbers>
 #include <stdexcept>
 
-namespace tools_av {
+namespace zovedu_test {
 
 namespace {
 
@@ -60,6 +59,19 @@ Bytes ToPcm(const std::vector<double>& samples, int bits) {
   return out;
 }
 
+Bytes ToPcm(const std::vector<std::int32_t>& samples, int bits) {
+  Bytes out;
+  out.reserve(samples.size() * static_cast<size_t>(bits / 8));
+  for (std::int32_t v : samples) {
+    if (bits == 8) {
+      out.push_back(static_cast<std::uint8_t>(v + 128));
+      continue;
+    }
+    for (int byte = 0; byte < bits / 8; ++byte) out.push_back(static_cast<std::uint8_t>((v >> (8 * byte)) & 0xFF));
+  }
+  return out;
+}
+
 Bytes WavStream(const PcmFormat& format, const Bytes& pcm, std::optional<std::uint32_t> declaredDataBytes) {
   const std::uint32_t blockAlign = static_cast<std::uint32_t>(format.channels * format.bits / 8);
   const std::uint32_t dataSize = declaredDataBytes.value_or(0xFFFFFFFFu);
@@ -88,9 +100,4 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-Bytes ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace tools_av
+}  // namespace zovedu_test
