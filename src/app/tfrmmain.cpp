@@ -11,6 +11,7 @@
 
 #include "app/background_work.h"
 #include "dialogs/tfrmoption.h"
+#include "dsp/recording_filters.h"
 #include "services/message_service.h"
 #include "services/paths.h"
 #include "services/platform_info.h"

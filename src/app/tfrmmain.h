@@ -28,6 +28,9 @@
 #include "recording/recording_monitor.h"
 
 class BackgroundWork;
+namespace zdsp {
+class RecordingFilters;
+}
 class Tfrmoption;
 class TImageList;
 
@@ -74,6 +77,11 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void StopRecording();
   void TogglePauseRecording();
   bool CheckBitDepth();  // true: the format's encoder refuses the bit depth (and says so)
+  // The recording's chain, in this order; false when an effect, a DSP
+  // function or its parameters cannot be set.
+  bool AttachFilters();
+  bool AttachCompressor();
+  bool AttachAgc();
   void UpdateStatusText();
   // The command line of an external encoder for the output file; empty where
   // none is available.
@@ -159,6 +167,12 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   zaudio::HRECORD FRecordChannel = 0;
   zaudio::DWORD FPlayStream = 0;
   zaudio::HFX FVolumeEffect = 0;
+  // The chain's settings, fixed when a recording starts.
+  int FLowCut = 0, FHighCut = 0, FNotchFrequency = 0;
+  zaudio::DX8_COMPRESSOR FCompressorParams;
+  zaudio::BFX_DAMP FAgcParams;
+  zaudio::HFX FEffect = 0;  // the effect set last
+  std::unique_ptr<zdsp::RecordingFilters> FFilters;  // the filters' state, for one capture
   int FRecordCounter = 0;
   std::int64_t FElapsedSeconds = 0;
   std::int64_t FOutputSize = 0;
@@ -228,6 +242,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void PrepareFileMonitor();
   void ContinueInNextFile();  // split, silence new file: the capture runs on
   void FinishedFile(const QString& file, bool written);
+  void ChainFailed();
   void OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail);
   void ShowFormatSize(int format);
   void ToggleStatusColour();

@@ -10,6 +10,7 @@
 #include "app/background_work.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
+#include "dsp/recording_filters.h"
 #include "encoders/command_lines.h"
 #include "encoders/wma_settings.h"
 #include "recording/overwrite_decision.h"
@@ -187,6 +188,10 @@ void Tfrmmain::StartRecording() {
   if (!FEngine->start(capture, writer, silence, cdar->isChecked())) return;
   FRecordingFormat = format;
   FRecordChannel = FEngine->FRecordChannel;
+  if (!AttachFilters() || !AttachCompressor() || !AttachAgc()) {
+    ChainFailed();
+    return;
+  }
   // The capture was opened paused; with its chain in place it runs.
   FEngine->play();
   Rectimer->start();
@@ -206,6 +211,7 @@ void Tfrmmain::StopRecording() {
   const bool written = RunResponsively([this] { return FEngine->stop(); });
   FStopping = false;
   FRecordChannel = 0;
+  FFilters.reset();  // the capture and its DSP functions are gone
   FWizardName = false;
   FinishedFile(FLastRecordedFile, written);
   SetControlState(ControlState::IdleAfterStop);

@@ -14,6 +14,11 @@ namespace zaudio {
 
 enum class SampleType { U8, S16, F32 };
 
+// The sample type that the sample flags of a channel ask for.
+inline SampleType SampleTypeFor(DWORD flags) {
+  return (flags & SAMPLE_FLOAT) ? SampleType::F32 : (flags & SAMPLE_8BITS) ? SampleType::U8 : SampleType::S16;
+}
+
 inline int BytesPerSample(SampleType t) {
   return t == SampleType::U8 ? 1 : t == SampleType::S16 ? 2 : 4;
 }
@@ -104,5 +109,8 @@ std::shared_ptr<Backend> CurrentBackend();
 
 // Test hook: pretend the library has another version (0 restores the real one).
 void OverrideVersionsForTesting(DWORD version, DWORD fxVersion);
+// Test hook: ChannelSetFX refuses this effect type as one the library lacks
+// (0: none refused).
+void RefuseEffectTypeForTesting(DWORD type);
 
 }  // namespace zaudio

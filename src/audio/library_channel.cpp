@@ -114,7 +114,7 @@ bool ChannelLock(DWORD handle, bool lock) {
 HFX ChannelSetFX(DWORD handle, DWORD type, int priority) {
   auto ch = Find(handle);
   if (!ch) return 0;
-  auto effect = CreateEffect(type);
+  auto effect = type == State().refusedEffectType.load() ? nullptr : CreateEffect(type);
   if (!effect) return Fail(ERROR_ILLTYPE, HFX(0));
   const HFX fx = State().handles.newHandle();
   State().handles.addChild(fx, handle);

@@ -143,9 +143,7 @@ HRECORD RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc) {
   CaptureFormat format;
   format.rate = freq;
   format.channels = chans;
-  format.type = (flags & SAMPLE_FLOAT) ? SampleType::F32
-                : (flags & SAMPLE_8BITS) ? SampleType::U8
-                                         : SampleType::S16;
+  format.type = SampleTypeFor(flags);
   const HRECORD handle = s.handles.newHandle();
   auto channel = std::make_shared<RecordChannel>(handle, format, std::move(proc));
   s.handles.addChannel(channel);

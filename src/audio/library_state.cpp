@@ -94,6 +94,8 @@ std::shared_ptr<Backend> CurrentBackend() {
   return s.backend;
 }
 
+void RefuseEffectTypeForTesting(DWORD type) { detail::State().refusedEffectType = type; }
+
 void OverrideVersionsForTesting(DWORD version, DWORD fxVersion) {
   detail::State().versionOverride = version;
   detail::State().fxVersionOverride = fxVersion;

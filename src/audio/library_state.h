@@ -29,6 +29,7 @@ struct LibraryState {
   int captureDevice = -1;
   std::vector<BackendDevice> captureList;  // enumeration snapshot, refreshed at index 0
   std::atomic<DWORD> versionOverride{0};
+  std::atomic<DWORD> refusedEffectType{0};  // test hook: an effect the library lacks
   std::atomic<DWORD> fxVersionOverride{0};
   HandleTable handles;
 };

@@ -16,10 +16,6 @@ using detail::State;
 
 namespace {
 
-SampleType TypeFromFlags(DWORD flags) {
-  return (flags & SAMPLE_FLOAT) ? SampleType::F32 : (flags & SAMPLE_8BITS) ? SampleType::U8 : SampleType::S16;
-}
-
 bool ValidFormat(DWORD freq, DWORD chans) {
   return freq > 0 && freq <= 384000 && chans > 0 && chans <= kMaxChannels;
 }
@@ -33,7 +29,7 @@ HSTREAM StreamCreate(DWORD freq, DWORD chans, DWORD flags, StreamProcKind proc) 
   if (!ValidFormat(freq, chans)) return Fail(ERROR_FORMAT, HSTREAM(0));
   auto& s = State();
   const HSTREAM handle = s.handles.newHandle();
-  s.handles.addChannel(std::make_shared<PushStream>(handle, CaptureFormat{freq, chans, TypeFromFlags(flags)}));
+  s.handles.addChannel(std::make_shared<PushStream>(handle, CaptureFormat{freq, chans, SampleTypeFor(flags)}));
   SetError(OK);
   return handle;
 }
@@ -65,7 +61,7 @@ HSTREAM Mixer_StreamCreate(DWORD freq, DWORD chans, DWORD flags) {
   if (!ValidFormat(freq, chans)) return Fail(ERROR_FORMAT, HSTREAM(0));
   auto& s = State();
   const HSTREAM handle = s.handles.newHandle();
-  s.handles.addChannel(std::make_shared<MixerStream>(handle, CaptureFormat{freq, chans, TypeFromFlags(flags)},
+  s.handles.addChannel(std::make_shared<MixerStream>(handle, CaptureFormat{freq, chans, SampleTypeFor(flags)},
                                                      (flags & MIXER_END) != 0));
   SetError(OK);
   return handle;

@@ -35,16 +35,12 @@ std::shared_ptr<Encoder> Find(HWMENCODE handle) {
   return it->second;
 }
 
-SampleType TypeOf(DWORD flags) {
-  return (flags & SAMPLE_FLOAT) ? SampleType::F32 : (flags & SAMPLE_8BITS) ? SampleType::U8 : SampleType::S16;
-}
-
 }  // namespace
 
 HWMENCODE WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD flags, DWORD bitrate, const char* file) {
   if (!file) return Fail(ERROR_ILLPARAM, HWMENCODE(0));
   if (flags & (WMA_ENCODE_PRO | WMA_ENCODE_24BIT | WMA_ENCODE_RATES_VBR)) return Fail(ERROR_NOTAVAIL, HWMENCODE(0));
-  const CaptureFormat input{freq, chans, TypeOf(flags)};
+  const CaptureFormat input{freq, chans, SampleTypeFor(flags)};
   int error = OK;
   // Float samples reach the codec as floats, integers as they are.
   std::shared_ptr<Encoder> encoder = Encoder::StartWith(

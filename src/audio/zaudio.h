@@ -116,6 +116,26 @@ struct BFX_VOLUME {
   float fVolume = 1.0f;  // linear gain
 };
 
+// A hard-knee compressor, one gain for all channels.
+struct DX8_COMPRESSOR {
+  float fGain = 0.0f;         // make-up gain, dB (-60..60)
+  float fAttack = 10.0f;      // ms (0.01..500): time constant of a falling gain
+  float fRelease = 200.0f;    // ms (0..3000): time constant of a rising gain
+  float fThreshold = -20.0f;  // dB (-60..0)
+  float fRatio = 3.0f;        // 1..100: above the threshold the output rises 1/ratio dB per dB
+  float fPredelay = 4.0f;     // ms (0..4): look-ahead
+};
+
+// An automatic gain control ("dynamic amplification"), one gain for all channels.
+struct BFX_DAMP {
+  float fTarget = 1.0f;   // target peak level (linear)
+  float fQuiet = 0.0f;    // peaks below this are not amplified (linear)
+  float fRate = 0.0f;     // part of the gap to the target gain closed per 10 ms
+  float fGain = 1.0f;     // starting gain (linear)
+  float fDelay = 0.0f;    // seconds below the target before the gain rises
+  int lChannel = BFX_CHANALL;
+};
+
 struct DeviceInfo {
   std::string name;
   std::string driver;  // the backend's own identifier of the device

@@ -37,6 +37,7 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
       return wma_ ? RecordWmaToMixer(h, b, n) : RecordToMixer(h, b, n);
     };
     if (GetInfo(&out)) record = RecordStart(out.freq, out.speakers, sampleFlags | RECORD_PAUSE, std::move(proc));
+    captureFormat_ = CaptureFormat{out.freq, out.speakers, SampleTypeFor(sampleFlags)};
     if (record != 0) {
       // Two 16-bit channels; for WMA as many as the WMA writer is opened with.
       const DWORD mixed = wma_ ? static_cast<DWORD>(capture.channels) : 2;
@@ -50,6 +51,8 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
     };
     record = RecordStart(static_cast<DWORD>(capture.rate), static_cast<DWORD>(capture.channels),
                          sampleFlags | RECORD_PAUSE, std::move(proc));
+    captureFormat_ = CaptureFormat{static_cast<DWORD>(capture.rate), static_cast<DWORD>(capture.channels),
+                                   SampleTypeFor(sampleFlags)};
   }
   if (record == 0) {
     release();

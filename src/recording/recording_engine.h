@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/backend.h"
 #include "audio/zaudio.h"
 #include "recording/silence.h"
 
@@ -90,6 +91,10 @@ class RecordingEngine {
   bool running() const { return FRecordChannel.load() != 0; }
   bool wma() const { return wma_; }
   bool mixerPath() const { return mixerPath_; }
+  // How the capture channel delivers its blocks (what its effects and DSP
+  // functions work on): on the mixer path the output device's rate and
+  // channels rather than the recording's.
+  const zaudio::CaptureFormat& captureFormat() const { return captureFormat_; }
   std::uint64_t receivedBytes() const;  // by the current writer, after conversion
   QString encoderMessage(zaudio::HENCODE encoder) const;
 
@@ -134,5 +139,6 @@ class RecordingEngine {
   int bits_ = 16;
   int channels_ = 2;
   zaudio::DWORD rate_ = 44100;
+  zaudio::CaptureFormat captureFormat_;
   std::vector<char> pullBlock_;  // the capture thread's mixer pulls
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <utility>
 
 namespace zovedu_test {
 
@@ -90,13 +91,28 @@ ToneFound FindTone(const std::vector<float>& samples, double rate, double expect
   return t;
 }
 
-double ResidualToToneDb(const std::vector<float>& x, double rate, double freq) {
+namespace {
+
+// The least-squares fit a·sin + b·cos of the sine at freq.
+std::pair<double, double> FitSine(const std::vector<float>& x, double rate, double freq) {
   double ss = 0, sc = 0, cc = 0, xs = 0, xc = 0;
   for (size_t i = 0; i < x.size(); ++i) {
     const double w = 2 * std::numbers::pi * freq * i / rate, s = std::sin(w), c = std::cos(w);
     ss += s * s, sc += s * c, cc += c * c, xs += x[i] * s, xc += x[i] * c;
   }
-  const double det = ss * cc - sc * sc, a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
+  const double det = ss * cc - sc * sc;
+  return {(xs * cc - xc * sc) / det, (xc * ss - xs * sc) / det};
+}
+
+}  // namespace
+
+double SineAmplitude(const std::vector<float>& x, double rate, double freq) {
+  const auto [a, b] = FitSine(x, rate, freq);
+  return std::hypot(a, b);
+}
+
+double ResidualToToneDb(const std::vector<float>& x, double rate, double freq) {
+  const auto [a, b] = FitSine(x, rate, freq);
   double tone = 0, rest = 0;
   for (size_t i = 0; i < x.size(); ++i) {
     const double w = 2 * std::numbers::pi * freq * i / rate, fit = a * std::sin(w) + b * std::cos(w);

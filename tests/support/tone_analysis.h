@@ -28,6 +28,10 @@ struct ToneFound {
 ToneFound FindTone(const std::vector<float>& samples, double rate, double expectedFrequency,
                    double threshold = 0.02);
 
+// The amplitude of the sine at freq in the samples (a least-squares fit):
+// other tones and noise hardly count once the stretch holds many periods.
+double SineAmplitude(const std::vector<float>& samples, double rate, double freq);
+
 // Power of everything that is not the sine at freq, relative to that sine, in
 // dB: a least-squares fit of the sine is taken out of the samples.
 double ResidualToToneDb(const std::vector<float>& samples, double rate, double freq);
