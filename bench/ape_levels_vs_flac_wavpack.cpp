@@ -10,11 +10,9 @@
 // stereo file: two voices, one panned to each side, repeated with the
 // recordings in a new order each time up to ZOVEDU_BENCH_SECONDS (default 60)
 // seconds. Our figures are this process's CPU time for Create, write and
-// finish; flac's and wavpack's are their own (wait4), from launch to exit.
+// finish; flac's and wavpack's are their own (RUSAGE_CHILDREN), from launch
+// to exit.
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,16 +21,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ape_file_writer.h"
+#include "bench_support.h"
 #include "wav_input.h"
-
-extern char** environ;
 
 namespace {
 
@@ -69,30 +66,15 @@ Audio ReadWav(const fs::path& path) {
   return audio;
 }
 
-void Put(std::vector<std::uint8_t>& b, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
 void WriteWav(const fs::path& path, const Audio& a) {
   const int width = a.format.bitsPerSample / 8;
   const auto dataBytes = static_cast<std::uint32_t>(a.pcmBytes());
-  std::vector<std::uint8_t> b = {'R', 'I', 'F', 'F'};
-  Put(b, 36 + dataBytes + (dataBytes & 1), 4);
-  for (char c : std::string("WAVEfmt ")) b.push_back(static_cast<std::uint8_t>(c));
-  Put(b, 16, 4);
-  Put(b, 1, 2);
-  Put(b, static_cast<std::uint32_t>(a.format.channels), 2);
-  Put(b, static_cast<std::uint32_t>(a.format.sampleRate), 4);
-  Put(b, static_cast<std::uint32_t>(a.format.sampleRate * a.format.bytesPerBlock()), 4);
-  Put(b, static_cast<std::uint32_t>(a.format.bytesPerBlock()), 2);
-  Put(b, static_cast<std::uint32_t>(a.format.bitsPerSample), 2);
-  for (char c : std::string("data")) b.push_back(static_cast<std::uint8_t>(c));
-  Put(b, dataBytes, 4);
-  b.reserve(b.size() + dataBytes);
-  for (std::int32_t s : a.samples) Put(b, static_cast<std::uint32_t>(s), width);
+  std::string b = bench::WavHeader(a.format.channels, a.format.sampleRate, a.format.bitsPerSample, dataBytes);
+  b.reserve(b.size() + dataBytes + 1);
+  for (std::int32_t s : a.samples) bench::Put(b, static_cast<std::uint32_t>(s), width);
   if (dataBytes & 1) b.push_back(0);  // a chunk of odd size is padded
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  out.write(b.data(), static_cast<std::streamsize>(b.size()));
   if (!out) Fail("cannot write " + path.string());
 }
 
@@ -127,19 +109,13 @@ Audio SpeechStereo(double seconds) {
   return audio;
 }
 
-double ProcessCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 struct Result {
   double cpuSeconds = 0;
   std::uintmax_t bytes = 0;
 };
 
 Result EncodeApe(const Audio& a, int level, const fs::path& out) {
-  const double start = ProcessCpuSeconds();
+  const double start = bench::ProcessCpuSeconds();
   std::string error;
   auto writer = ape::FileWriter::Create(out.string(), a.format, level, a.blocks(), error);
   if (!writer) Fail("level " + std::to_string(level) + ": " + error);
@@ -151,29 +127,15 @@ Result EncodeApe(const Audio& a, int level, const fs::path& out) {
     if (!writer->write(a.samples.data() + done * channels, take, error)) Fail(error);
   }
   if (!writer->finish(error)) Fail(error);
-  const double cpu = ProcessCpuSeconds() - start;
+  const double cpu = bench::ProcessCpuSeconds() - start;
   return {cpu, fs::file_size(out)};
 }
 
-// Runs the program (found on PATH) to its end; its own CPU time from wait4.
+// Runs the program (found on PATH) to its end, its output to /dev/null.
 Result RunTool(std::vector<std::string> argv, const fs::path& out) {
-  std::vector<char*> args;
-  for (auto& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) Fail(std::string("cannot start ") + args[0] + ": " + std::strerror(rc));
-  int status = 0;
-  rusage usage{};
-  while (::wait4(pid, &status, 0, &usage) < 0)
-    if (errno != EINTR) Fail("wait4 failed");
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail(argv[0] + " failed");
-  const auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return {secs(usage.ru_utime) + secs(usage.ru_stime), fs::file_size(out)};
+  const bench::ChildRun run = bench::RunChild(std::move(argv), bench::ChildStdout::Discard);
+  if (!run.ok()) Fail(run.error);
+  return {run.cpuSeconds, fs::file_size(out)};
 }
 
 void Row(const std::string& name, const Result& r, const Audio& a, const Result* flac) {

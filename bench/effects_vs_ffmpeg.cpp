@@ -11,10 +11,7 @@
 // are also run without the effect (ffmpeg with anull), so that the figures
 // are given for the whole pass and for the effect alone. With several runs
 // the lowest time of each counts.
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -32,28 +29,12 @@
 #include "audio/compressor_effect.h"
 #include "audio/damp_effect.h"
 #include "audio/sample_convert.h"
-
-extern char** environ;
+#include "bench_support.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
-
-double CpuSeconds(const rusage& r) {
-  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-  return s(r.ru_utime) + s(r.ru_stime);
-}
-
-double Cpu(int who) {
-  rusage r{};
-  getrusage(who, &r);
-  return CpuSeconds(r);
-}
-
-void Put(std::ofstream& out, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
 
 // Material that keeps both effects busy: passages of two tones over noise,
 // each at its own level between -40 and 0 dBFS, with pauses between them.
@@ -61,18 +42,8 @@ void WriteTestWav(const std::filesystem::path& path, double seconds) {
   const auto frames = static_cast<std::uint32_t>(seconds * kRate);
   const std::uint32_t dataBytes = frames * kChannels * 2;
   std::ofstream out(path, std::ios::binary);
-  out.write("RIFF", 4);
-  Put(out, 36 + dataBytes, 4);
-  out.write("WAVEfmt ", 8);
-  Put(out, 16, 4);
-  Put(out, 1, 2);
-  Put(out, kChannels, 2);
-  Put(out, kRate, 4);
-  Put(out, kRate * kChannels * 2, 4);
-  Put(out, kChannels * 2, 2);
-  Put(out, 16, 2);
-  out.write("data", 4);
-  Put(out, dataBytes, 4);
+  const std::string header = bench::WavHeader(kChannels, kRate, 16, dataBytes);
+  out.write(header.data(), static_cast<std::streamsize>(header.size()));
 
   std::uint32_t seed = 1;
   auto random = [&seed] {
@@ -105,7 +76,7 @@ double OurSeconds(const std::filesystem::path& wav, zaudio::Effect* fx) {
   constexpr size_t kFrames = kRate / 100;
   std::vector<std::int16_t> in(kFrames * kChannels), out(kFrames * kChannels);
   std::vector<float> work(kFrames * kChannels);
-  const double start = Cpu(RUSAGE_SELF);
+  const double start = bench::RusageSeconds(RUSAGE_SELF);
   std::ifstream file(wav, std::ios::binary);
   file.seekg(44);
   std::uint64_t checksum = 0;
@@ -118,31 +89,16 @@ double OurSeconds(const std::filesystem::path& wav, zaudio::Effect* fx) {
     zaudio::FromFloat(zaudio::SampleType::S16, work.data(), out.data(), frames * kChannels);
     checksum += static_cast<std::uint16_t>(out[0]);
   }
-  const double seconds = Cpu(RUSAGE_SELF) - start;
+  const double seconds = bench::RusageSeconds(RUSAGE_SELF) - start;
   if (checksum == 1) std::puts("");  // keeps the conversion from being left out
   return seconds;
 }
 
 // ffmpeg's pass over the file through one filter, or -1 when it failed.
 double FfmpegSeconds(const std::filesystem::path& wav, const std::string& filter) {
-  std::vector<std::string> args{"ffmpeg", "-nostdin", "-v", "error", "-i", wav.string(), "-af", filter, "-f", "null", "-"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const double start = Cpu(RUSAGE_CHILDREN);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return Cpu(RUSAGE_CHILDREN) - start;
-}
-
-double Lowest(int runs, const std::function<double()>& run) {
-  double best = run();
-  for (int i = 1; i < runs; ++i) best = std::min(best, run());
-  return best;
+  const bench::ChildRun run =
+      bench::RunChild({"ffmpeg", "-nostdin", "-v", "error", "-i", wav.string(), "-af", filter, "-f", "null", "-"});
+  return run.ok() ? run.cpuSeconds : -1;
 }
 
 }  // namespace
@@ -192,19 +148,19 @@ int main(int argc, char** argv) {
       {"gain control", [] { return std::make_unique<zaudio::DampEffect>(); }, &damp, "dynaudnorm"},
   };
 
-  const double oursBase = Lowest(runs, [&] { return OurSeconds(wav, nullptr); });
-  const double theirsBase = Lowest(runs, [&] { return FfmpegSeconds(wav, "anull"); });
+  const double oursBase = bench::Lowest(runs, [&] { return OurSeconds(wav, nullptr); });
+  const double theirsBase = bench::Lowest(runs, [&] { return FfmpegSeconds(wav, "anull"); });
   std::printf("%-30s %8s %8s   %-12s %8s %8s   %7s %7s\n", "ours", "pass", "effect", "ffmpeg", "pass", "filter",
               "ratio", "effect");
   std::printf("%-30s %8.3f %8s   %-12s %8.3f %8s\n", "(no effect)", oursBase, "", "anull", theirsBase, "");
   int failed = 0;
   for (const Row& r : rows) {
-    const double ours = Lowest(runs, [&] {
+    const double ours = bench::Lowest(runs, [&] {
       auto fx = r.make();
       fx->setParameters(r.params);
       return OurSeconds(wav, fx.get());
     });
-    const double theirs = Lowest(runs, [&] { return FfmpegSeconds(wav, r.filter); });
+    const double theirs = bench::Lowest(runs, [&] { return FfmpegSeconds(wav, r.filter); });
     const std::string name = std::string(r.filter).substr(0, std::string(r.filter).find('='));
     if (theirs < 0) {
       std::fprintf(stderr, "ffmpeg failed with %s\n", r.filter);

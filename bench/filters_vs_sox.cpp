@@ -14,26 +14,20 @@
 // capture delivers them (the samples are already in memory); sox's is its
 // own CPU time from RUSAGE_CHILDREN, from launch to exit, reading the WAV
 // and writing 16-bit samples to /dev/null. Each is the best of three runs.
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench_support.h"
 #include "dsp/recording_filters.h"
-
-extern char** environ;
 
 namespace {
 
@@ -49,20 +43,6 @@ constexpr std::size_t kBlockFrames = kRate / 50;
   std::exit(1);
 }
 
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
-
-double ProcessCpu() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-double ChildrenCpu() {
-  rusage u{};
-  getrusage(RUSAGE_CHILDREN, &u);
-  return Seconds(u.ru_utime) + Seconds(u.ru_stime);
-}
-
 // Uniform noise at half of full scale (xorshift: the same on every run).
 std::vector<std::int16_t> Noise(std::size_t samples) {
   std::vector<std::int16_t> out(samples);
@@ -74,24 +54,9 @@ std::vector<std::int16_t> Noise(std::size_t samples) {
   return out;
 }
 
-void Put(std::string& s, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 void WriteWav(const fs::path& path, const std::vector<std::int16_t>& samples) {
   const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::string h = "RIFF";
-  Put(h, 36 + dataBytes, 4);
-  h += "WAVEfmt ";
-  Put(h, 16, 4);
-  Put(h, 1, 2);
-  Put(h, kChannels, 2);
-  Put(h, kRate, 4);
-  Put(h, kRate * kChannels * 2, 4);
-  Put(h, kChannels * 2, 2);
-  Put(h, 16, 2);
-  h += "data";
-  Put(h, dataBytes, 4);
+  const std::string h = bench::WavHeader(kChannels, kRate, 16, dataBytes);
   std::ofstream out(path, std::ios::binary);
   out.write(h.data(), static_cast<std::streamsize>(h.size()));
   out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(dataBytes));
@@ -102,17 +67,9 @@ void WriteWav(const fs::path& path, const std::vector<std::int16_t>& samples) {
 double RunSox(const fs::path& wav, const std::vector<std::string>& effects) {
   std::vector<std::string> words{"sox", "-D", "-V1", wav.string(), "-t", "s16", "/dev/null"};
   words.insert(words.end(), effects.begin(), effects.end());
-  std::vector<char*> args;
-  for (auto& w : words) args.push_back(w.data());
-  args.push_back(nullptr);
-  const double before = ChildrenCpu();
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, "sox", nullptr, nullptr, args.data(), environ) != 0) Fail("cannot start sox");
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) Fail("waitpid failed");
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("sox failed");
-  return ChildrenCpu() - before;
+  const bench::ChildRun run = bench::RunChild(std::move(words));
+  if (!run.ok()) Fail(run.error);
+  return run.cpuSeconds;
 }
 
 // Our CPU seconds for the callback over a copy of the samples.
@@ -124,23 +81,16 @@ double RunOurs(zdsp::FilterKind kind, const zdsp::FilterSettings& settings, zdsp
   std::vector<T> work = samples;
   zdsp::RecordingFilters filters(settings, {kRate, kChannels, sample});
   const std::size_t block = kBlockFrames * kChannels;
-  const double start = ProcessCpu();
+  const double start = bench::ProcessCpuSeconds();
   for (std::size_t at = 0; at < work.size(); at += block) {
     const std::size_t n = std::min(block, work.size() - at);
     proc(1, 1, work.data() + at, static_cast<zaudio::DWORD>(n * sizeof(T)), &filters);
   }
-  const double spent = ProcessCpu() - start;
+  const double spent = bench::ProcessCpuSeconds() - start;
   // Keep the result alive.
   volatile T sink = work[work.size() / 2];
   (void)sink;
   return spent;
-}
-
-template <typename F>
-double Best(F&& run) {
-  double best = 1e30;
-  for (int i = 0; i < kRuns; ++i) best = std::min(best, run());
-  return best;
 }
 
 struct Case {
@@ -173,8 +123,8 @@ int main(int argc, char** argv) {
   std::printf("%.0f s of %d Hz 16-bit stereo noise, best of %d runs\n\n", seconds, kRate, kRuns);
   std::printf("%-24s %10s %10s %10s %12s\n", "filter", "ours s", "sox s", "ours/sox", "x realtime");
   for (const Case& c : cases) {
-    const double ours = Best([&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, noise); });
-    const double sox = Best([&] { return RunSox(wav, c.sox); });
+    const double ours = bench::Lowest(kRuns, [&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, noise); });
+    const double sox = bench::Lowest(kRuns, [&] { return RunSox(wav, c.sox); });
     std::printf("%-24s %10.3f %10.3f %10.3f %12.0f\n", c.name, ours, sox, ours / sox, seconds / ours);
   }
 
@@ -188,11 +138,14 @@ int main(int argc, char** argv) {
   }
   std::printf("\n%-24s %8s %10s %10s %10s\n", "our CPU s", "samples", "noise", "silence", "ratio");
   for (const Case& c : cases) {
-    const double n16 = Best([&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, noise); });
-    const double s16 = Best([&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, afterNoise); });
+    const double n16 = bench::Lowest(kRuns, [&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, noise); });
+    const double s16 =
+        bench::Lowest(kRuns, [&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::S16, afterNoise); });
     std::printf("%-24s %8s %10.3f %10.3f %10.3f\n", c.name, "16-bit", n16, s16, s16 / n16);
-    const double nf = Best([&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::F32, noiseFloat); });
-    const double sf = Best([&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::F32, afterNoiseFloat); });
+    const double nf =
+        bench::Lowest(kRuns, [&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::F32, noiseFloat); });
+    const double sf =
+        bench::Lowest(kRuns, [&] { return RunOurs(c.kind, c.settings, zdsp::SampleKind::F32, afterNoiseFloat); });
     std::printf("%-24s %8s %10.3f %10.3f %10.3f\n", "", "float", nf, sf, sf / nf);
   }
   fs::remove_all(dir);
