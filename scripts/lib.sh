@@ -13,7 +13,7 @@ ZOVEDU_PACKAGES=(
   lame vorbis-tools flac wavpack speex musepack-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   sox ffmpeg xvfb xdotool x11-utils xauth locales
-  alsa-utils
+  alsa-utils xdg-utils
 )
 
 log() { printf '%s\n' "$*" >&2; }

@@ -1,5 +1,7 @@
 #include "services/size_text.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <charconv>
 
 namespace {
@@ -21,6 +23,12 @@ QString FormatSizeText(qint64 bytes, bool withoutUnits) {
   if (n <= kMega) return WithUnit(n / kKilo, "KB", withoutUnits);
   if (n <= kGiga) return WithUnit(n / kMega, "MB", withoutUnits);
   return WithUnit(n / kGiga, "GB", withoutUnits);
+}
+
+QString FileSizeText(const QString& path) {
+  if (path.isEmpty()) return QString();
+  const QFileInfo info(QDir::current().absoluteFilePath(path));
+  return info.exists() ? FormatSizeText(info.size()) : QString();
 }
 
 QString RecordingSizeText(qint64 bytes, const QLocale& locale) {
