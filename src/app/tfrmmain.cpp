@@ -12,6 +12,9 @@
 #include "app/background_work.h"
 #include "dialogs/tfrmoption.h"
 #include "dsp/recording_filters.h"
+#include "app/scan_thread.h"
+#include "app/tspectrum.h"
+#include "app/idle_picture.h"
 #include "services/message_service.h"
 #include "services/paths.h"
 #include "services/platform_info.h"
@@ -76,6 +79,13 @@ void Tfrmmain::FormCreate() {
   FWaveBitmap.fill(Qt::black);
   FLeftLevels.assign(PB->width(), 0);
   FRightLevels.assign(PB->width(), 0);
+  FSpectrum = std::make_unique<TSpectrum>(PaintFrame->width(), PaintFrame->height());
+  FSpectrum->SetBackground(true, IdlePicture(PaintFrame->size()));
+  FSpectrumFrame = QImage(PaintFrame->size(), QImage::Format_RGB32);
+  FSpectrumFrame.fill(Qt::black);
+  Image1->setPixmap(QPixmap::fromImage(IdlePicture(Image1->size())));
+  PaintFrame->hide();
+  FFTTimer->start();
   FFirstShow = true;
 }
 
@@ -102,6 +112,9 @@ void Tfrmmain::FormShow() {
     if (frmoption_->csot->isChecked()) SetStayOnTop(true);
   }
   SetControlState(ControlState::Start);
+  FSpectrum->FMode = FVisMode;
+  FindSoundEditor();
+  LoadRecordingList();
   if (frmoption_ && frmoption_->cimrun->isChecked()) btnrecClick();
 }
 
@@ -115,7 +128,12 @@ bool Tfrmmain::FormCloseQuery() {
 }
 
 void Tfrmmain::FormClose() {
+  FClosing = true;
   if (FRecordChannel != 0) btnstopClick();
+  if (FPlayStream != 0) StopPlayback();
+  FScan.reset();
+  FVisMode = FSpectrum->FMode;
+  SaveRecordingList();
   ReleaseHotkeys();
   SaveMainSettings();
 }
@@ -134,13 +152,24 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
 void Tfrmmain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  FScan.reset();
+  if (FPlayStream != 0) {
+    zaudio::ChannelStop(FPlayStream);
+    zaudio::StreamFree(FPlayStream);
+    FPlayStream = 0;
+  }
   FEngine->stop();
   FBackground->waitAll();
   zaudio::RecordFree();
   zaudio::Free();
 }
 
-void Tfrmmain::contextMenuEvent(QContextMenuEvent* event) { PopupMenu4->popup(event->globalPos()); }
+void Tfrmmain::contextMenuEvent(QContextMenuEvent* event) {
+  const bool playing = FPlayStream != 0;
+  Pause1->setText(playing ? QStringLiteral("Pause Playing") : QStringLiteral("Pause Recording"));
+  Stop1->setText(playing ? QStringLiteral("Stop Playing") : QStringLiteral("Stop Recording"));
+  PopupMenu4->popup(event->globalPos());
+}
 
 void Tfrmmain::SetControlState(ControlState state) {
   const int column = ControlStateColumn(state);

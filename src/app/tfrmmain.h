@@ -24,10 +24,13 @@
 #include "app/control_states.h"
 #include "audio/zaudio.h"
 #include "dialogs/main_window_link.h"
+#include "library/recording_list.h"
 #include "recording/recording_engine.h"
 #include "recording/recording_monitor.h"
 
 class BackgroundWork;
+class TScanThread;
+class TSpectrum;
 namespace zdsp {
 class RecordingFilters;
 }
@@ -117,6 +120,34 @@ class Tfrmmain : public QWidget, public MainWindowLink {
 
   // Lower panels.
   void btnreclistClick();
+
+  // Recordings list.
+  void LoadRecordingList();
+  bool SaveRecordingList();  // false (and said so) when the list file cannot be written
+  void AddFinishedRecording();
+  void ReclistClick();
+  void PopupMenu1Popup();
+  void ReclistColumnClick(int column);
+  void ReclistDblClick();
+  void menudelClick();
+  void menuclearClick();
+  void menucopyClick();
+  void menugotoClick();
+  void menumailClick();
+  void Editaudio1Click();
+  void SoundEditor1Click();
+
+  // Playback and the display.
+  void PlayListedFile(const RecordingListEntry& entry);
+  void StartPlayback();
+  void StopPlayback();
+  void TogglePlaybackPause();
+  void PlaybackEnded(zaudio::DWORD stream);
+  void DrawWaveform();
+  void DrawPlayPosition(int y, const QColor& colour, zaudio::QWORD position);
+  void PBMouseDown(int x);
+  void FFTTimerTimer();
+  void PaintFrameClick();
   void btnscheduleClick();
   int OpenListPanel() const;  // 0 none, 1 recordings list, 2 task list
 
@@ -167,6 +198,14 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   zaudio::HRECORD FRecordChannel = 0;
   zaudio::DWORD FPlayStream = 0;
   zaudio::HFX FVolumeEffect = 0;
+  RecordingRows FRecordingRows;  // in display order
+  int FSortColumn = 0;
+  std::string FEditorFolder;
+  zaudio::QWORD FBytesPerPixel = 0;
+  std::int32_t FPlayedPixel = 0;
+  std::unique_ptr<TScanThread> FScan;  // the played file's waveform scan
+  std::unique_ptr<TSpectrum> FSpectrum;
+  QImage FSpectrumFrame;               // what PaintFrame shows
   // The chain's settings, fixed when a recording starts.
   int FLowCut = 0, FHighCut = 0, FNotchFrequency = 0;
   zaudio::DX8_COMPRESSOR FCompressorParams;
@@ -212,6 +251,9 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   QWidget *displaypanel, *PaintFrame, *PB;
   QLabel* Image1;
   QTreeWidget *Reclist, *tasklist;
+  QPushButton *btnplay, *btndel, *btntagedit, *btngoto;
+  QMenu* PopupMenu1;
+  QAction *menuplay, *menudel, *menuclear, *menutag, *menumail, *menucopy, *menugoto, *Editaudio1;
   QTimer *Rectimer, *FFTTimer;
   QSystemTrayIcon* TrayIcon1;
   TImageList *ImageList5, *ImageList1;
@@ -243,6 +285,16 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void ContinueInNextFile();  // split, silence new file: the capture runs on
   void FinishedFile(const QString& file, bool written);
   void ChainFailed();
+  void AddFinishedRecording(bool mayPlay);
+  void FindSoundEditor();
+  void ShowRecordingRows();
+  std::vector<int> SelectedRows() const;
+  const RecordingListEntry* SelectedEntry() const;
+  std::vector<std::string> SelectedPaths() const;
+  void SelectOnly(int row);
+  void PlayingTick();
+  bool FBlinkRed = false;
+  bool FClosing = false;  // the window is closing: a stop plays nothing
   void OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail);
   void ShowFormatSize(int format);
   void ToggleStatusColour();

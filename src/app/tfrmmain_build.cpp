@@ -1,5 +1,8 @@
 // Builds the main window's controls and menus as designed.
 #include <QFont>
+#include <QHeaderView>
+#include <QMenu>
+#include <utility>
 #include <QStyle>
 
 #include "app/image_list.h"
@@ -137,7 +140,30 @@ void Tfrmmain::BuildControls() {
   greclist->setGeometry(6, 312, 518, 154);
   greclist->hide();
   Reclist = Named(new QTreeWidget(greclist), "Reclist");
-  Reclist->setGeometry(8, 18, 502, 128);
+  Reclist->setGeometry(8, 18, 470, 128);
+  Reclist->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Length"), QStringLiteral("Size"),
+                            QStringLiteral("Type"), QStringLiteral("Path")});
+  for (const auto& [column, width] : {std::pair{0, 110}, {1, 80}, {2, 80}, {3, 80}, {4, 150}})
+    Reclist->setColumnWidth(column, width);
+  Reclist->setRootIsDecorated(false);
+  Reclist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  Reclist->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Reclist->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Reclist->setContextMenuPolicy(Qt::CustomContextMenu);
+  Reclist->header()->setSectionsClickable(true);
+  // The list's own buttons, beside it.
+  const auto listButton = [this](const char* name, QStyle::StandardPixmap icon, const char* hint, int y) {
+    auto* b = Named(new QPushButton(greclist), name);
+    b->setGeometry(482, y, 28, 28);
+    b->setIcon(style()->standardIcon(icon));
+    b->setToolTip(QString::fromLatin1(hint));
+    b->setEnabled(false);
+    return b;
+  };
+  btnplay = listButton("btnplay", QStyle::SP_MediaPlay, "Play record file", 18);
+  btndel = listButton("btndel", QStyle::SP_TrashIcon, "Delete record file from list", 51);
+  btntagedit = listButton("btntagedit", QStyle::SP_FileDialogDetailedView, "Edit record files's tag", 84);
+  btngoto = listButton("btngoto", QStyle::SP_DirOpenIcon, "Goto record file folder", 117);
   grectask = Named(new QGroupBox(QStringLiteral("Recording Task Scheduler"), this), "grectask");
   grectask->setGeometry(6, 312, 518, 154);
   grectask->hide();
@@ -165,6 +191,19 @@ void Tfrmmain::BuildMenus() {
   PopupMenu3->addSeparator();
   Exit1 = Item(PopupMenu3, "Exit1", "Exit");
   TrayIcon1->setContextMenu(PopupMenu3);
+
+  PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
+  menuplay = Item(PopupMenu1, "menuplay", "Play");
+  menudel = Item(PopupMenu1, "menudel", "Delete");
+  menuclear = Item(PopupMenu1, "menuclear", "Clear List");
+  PopupMenu1->addSeparator();
+  menutag = Item(PopupMenu1, "menutag", "Edit Tag");
+  menumail = Item(PopupMenu1, "menumail", "Mail to");
+  menucopy = Item(PopupMenu1, "menucopy", "Copy to");
+  menugoto = Item(PopupMenu1, "menugoto", "Goto Folder");
+  PopupMenu1->addSeparator();
+  Editaudio1 = Item(PopupMenu1, "Editaudio1", "Edit Audio");
+  Editaudio1->setEnabled(false);
 
   PopupMenu4 = Named(new QMenu(this), "PopupMenu4");
   Record1 = Item(PopupMenu4, "Record1", "Start Recording");

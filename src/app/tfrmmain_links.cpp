@@ -1,5 +1,6 @@
 // Help, "Stereo Mix" and about links, menus, centring and the output folder link.
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -99,6 +100,18 @@ bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
     QPainter(PB).drawImage(0, 0, FWaveBitmap);
     return true;
   }
+  if (watched == PB && event->type() == QEvent::MouseButtonPress) {
+    PBMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x());
+    return true;
+  }
+  if (watched == PaintFrame && event->type() == QEvent::Paint) {
+    QPainter(PaintFrame).drawImage(0, 0, FSpectrumFrame);
+    return true;
+  }
+  if (watched == PaintFrame && event->type() == QEvent::MouseButtonRelease) {
+    PaintFrameClick();
+    return true;
+  }
   if (watched == vistalabel) {
     if (event->type() == QEvent::Enter) vistalabel->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
     if (event->type() == QEvent::Leave) vistalabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
@@ -129,6 +142,26 @@ void Tfrmmain::ConnectEvents() {
   vistalabel->installEventFilter(this);
   outlabel->installEventFilter(this);
   PB->installEventFilter(this);
+  PaintFrame->installEventFilter(this);
+  connect(FFTTimer, &QTimer::timeout, this, [this] { FFTTimerTimer(); });
+  connect(Reclist, &QTreeWidget::itemSelectionChanged, this, [this] { ReclistClick(); });
+  connect(Reclist, &QTreeWidget::itemDoubleClicked, this, [this] { ReclistDblClick(); });
+  connect(Reclist->header(), &QHeaderView::sectionClicked, this, [this](int column) { ReclistColumnClick(column); });
+  connect(Reclist, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    PopupMenu1Popup();
+    PopupMenu1->popup(Reclist->viewport()->mapToGlobal(at));
+  });
+  connect(btnplay, &QPushButton::clicked, this, [this] { ReclistDblClick(); });
+  connect(menuplay, &QAction::triggered, this, [this] { ReclistDblClick(); });
+  connect(btndel, &QPushButton::clicked, this, [this] { menudelClick(); });
+  connect(menudel, &QAction::triggered, this, [this] { menudelClick(); });
+  connect(menuclear, &QAction::triggered, this, [this] { menuclearClick(); });
+  connect(menucopy, &QAction::triggered, this, [this] { menucopyClick(); });
+  connect(btngoto, &QPushButton::clicked, this, [this] { menugotoClick(); });
+  connect(menugoto, &QAction::triggered, this, [this] { menugotoClick(); });
+  connect(menumail, &QAction::triggered, this, [this] { menumailClick(); });
+  connect(Editaudio1, &QAction::triggered, this, [this] { Editaudio1Click(); });
+  connect(SoundEditor1, &QAction::triggered, this, [this] { SoundEditor1Click(); });
   connect(btnrec, &QPushButton::clicked, this, [this] { btnrecClick(); });
   connect(Record1, &QAction::triggered, this, [this] { btnrecClick(); });
   connect(btnpause, &QPushButton::clicked, this, [this] { btnpauseClick(); });

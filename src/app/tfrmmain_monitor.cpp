@@ -11,7 +11,10 @@
 #include "services/size_text.h"
 
 void Tfrmmain::RectimerTimer() {
-  if (FRecordChannel == 0) return;
+  if (FRecordChannel == 0) {
+    if (FPlayStream != 0) PlayingTick();
+    return;
+  }
   if (FEngine->FInSilence) {
     const int silent = ++FEngine->FSilentSeconds;
     const int length = FEngine->silence().silentLength;

@@ -20,6 +20,12 @@
 #include "services/size_text.h"
 
 void Tfrmmain::btnrecClick() {
+  if (FPlayStream != 0) {
+    if (Messages().show(MsgKind::Confirmation, QStringLiteral("Now Playing,Stop playing to record?"),
+                        MsgButtons::YesNo) != MsgAnswer::Yes)
+      return;
+    StopPlayback();
+  }
   FVolumeEffect = 0;
   UpdateFormatInfo();
   StartRecording();
@@ -27,13 +33,19 @@ void Tfrmmain::btnrecClick() {
 
 void Tfrmmain::btnpauseClick() {
   lrstatus->setStyleSheet(QStringLiteral("color: black;"));
-  if (FRecordChannel != 0) TogglePauseRecording();
+  if (FRecordChannel != 0)
+    TogglePauseRecording();
+  else
+    TogglePlaybackPause();
 }
 
 void Tfrmmain::btnstopClick() {
   lrstatus->setText(QStringLiteral("Idle..."));
   lrstatus->setStyleSheet(QStringLiteral("color: black;"));
-  if (FRecordChannel != 0) StopRecording();
+  if (FRecordChannel != 0)
+    StopRecording();
+  else if (FPlayStream != 0)
+    StopPlayback();
 }
 
 bool Tfrmmain::CheckBitDepth() {
@@ -216,6 +228,8 @@ void Tfrmmain::StopRecording() {
   FinishedFile(FLastRecordedFile, written);
   SetControlState(ControlState::IdleAfterStop);
   FScheduledRun = false;
+  // Nothing plays after a stop that a close or a termination signal made.
+  if (frmoption_ && frmoption_->cadd->isChecked()) AddFinishedRecording(!FClosing && !closingWithoutAsking_);
 }
 
 // After a file is complete: says when it could not be written completely and

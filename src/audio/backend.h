@@ -3,6 +3,7 @@
 // hands raw interleaved frames to the library on the backend's own thread.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,6 +63,28 @@ class CaptureStream {
   virtual void stop() = 0;
 };
 
+class PlaybackBuffer;
+
+// A running output of one channel: takes the channel's frames from its
+// playback buffer on the backend's own schedule. Starts playing at once.
+class PlaybackStream {
+ public:
+  virtual ~PlaybackStream() = default;
+  // Corked: nothing more is heard until resumed; what is queued stays.
+  virtual bool pause() = 0;
+  virtual bool resume() = 0;
+  // Drops what the output holds (the buffer was cleared for a seek); the
+  // heard count starts again from 0.
+  virtual void flush() = 0;
+  // Frames heard since the start or the last flush: taken from the buffer
+  // less what still waits in the output.
+  virtual std::uint64_t heardFrames() = 0;
+  // The buffer's end is marked and everything before it has been heard.
+  virtual bool drained() = 0;
+  // Ends the output; nothing more is taken from the buffer.
+  virtual void stop() = 0;
+};
+
 // Gets each captured block (whole frames); false ends the capture.
 using CaptureSink = std::function<bool(const void* data, size_t bytes)>;
 // Told once when a capture ends on its own: its device or the server went away.
@@ -78,6 +101,16 @@ class Backend {
   virtual bool outputInfo(OutputInfo& info) = 0;
   virtual bool setOutputVolume(float volume) = 0;
   virtual float outputVolume() = 0;  // < 0 on failure
+  // An output of frames in `format` (16-bit samples) taken from `buffer`, on
+  // the initialised output device. nullptr with error set on failure.
+  virtual std::unique_ptr<PlaybackStream> startPlayback(const CaptureFormat& format,
+                                                        std::shared_ptr<PlaybackBuffer> buffer,
+                                                        int& error) {
+    (void)format;
+    (void)buffer;
+    error = ERROR_NOTAVAIL;
+    return nullptr;
+  }
 
   // Capture side. includeLoopback adds loopback devices to the list.
   virtual std::vector<BackendDevice> captureDevices(bool includeLoopback) = 0;

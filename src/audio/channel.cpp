@@ -12,6 +12,38 @@ DWORD Channel::getData(void*, DWORD, int& error) {
   return DATA_ERROR;
 }
 
+DWORD Channel::getLevel(int& error) {
+  switch (activity()) {
+    case ACTIVE_PLAYING:
+      error = OK;
+      return level();
+    case ACTIVE_PAUSED:
+      error = OK;
+      return 0;
+    default:
+      error = ERROR_NOPLAY;
+      return 0xFFFFFFFF;
+  }
+}
+
+bool Channel::lastFrames(float* mono, size_t n, int& error) {
+  if (!recent_) {
+    error = ERROR_NOTAVAIL;
+    return false;
+  }
+  recent_->mono(recent_->end(), mono, n);
+  error = OK;
+  return true;
+}
+
+DWORD Channel::channelType() const { return isRecording() ? CTYPE_RECORD : CTYPE_STREAM; }
+
+DWORD Channel::creationFlags() const {
+  DWORD flags = format_.type == SampleType::F32 ? SAMPLE_FLOAT : format_.type == SampleType::U8 ? SAMPLE_8BITS : 0;
+  if (isDecode()) flags |= STREAM_DECODE;
+  return flags;
+}
+
 void Channel::lock() {
   processing_.lock();
   lockOwner_ = std::this_thread::get_id();
@@ -107,6 +139,7 @@ void Channel::noteBlockTime(std::uint64_t micros) {
 void Channel::processBlock(void* data, size_t frames) {
   chain_.run(handle_, format_, data, frames);
   meter_.feed(format_.type, data, frames, static_cast<int>(format_.channels));
+  if (recent_) recent_->append(format_.type, data, frames, static_cast<int>(format_.channels));
   const size_t bytes = frames * static_cast<size_t>(format_.frameBytes());
   for (auto& [h, e] : encoders_) e->feed(data, bytes);
 }

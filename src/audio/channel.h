@@ -15,6 +15,7 @@
 #include "audio/backend.h"
 #include "audio/level_meter.h"
 #include "audio/processing_chain.h"
+#include "audio/recent_audio.h"
 
 namespace zaudio {
 
@@ -42,6 +43,15 @@ class Channel {
   virtual DWORD getData(void* buffer, DWORD length, int& error);
 
   DWORD level() const { return meter_.level(); }
+  // ChannelGetLevel: the level of a playing channel, 0 while paused, and
+  // 0xFFFFFFFF with error set otherwise.
+  virtual DWORD getLevel(int& error);
+  // The n most recent frames captured or heard, mixed to mono; false with
+  // error set when the channel keeps none.
+  virtual bool lastFrames(float* mono, size_t n, int& error);
+  // ChannelGetInfo: the channel's type and the flags it was made with.
+  virtual DWORD channelType() const;
+  virtual DWORD creationFlags() const;
   std::uint64_t longestBlockMicros() const { return longestBlock_.load(std::memory_order_relaxed); }
 
   // Holds off processing; reentrant on the locking thread. unlock() fails on
@@ -78,6 +88,9 @@ class Channel {
   void fireSync(DWORD type, DWORD data);
   // Keeps the longest time one block took.
   void noteBlockTime(std::uint64_t micros);
+  // From now on processBlock keeps the last `frames` processed frames for
+  // lastFrames(). Before the first block.
+  void keepRecent(size_t frames) { recent_ = std::make_unique<RecentAudio>(frames); }
 
   std::atomic<DWORD> activity_{ACTIVE_STOPPED};
   std::recursive_mutex processing_;
@@ -92,6 +105,7 @@ class Channel {
   const DWORD handle_;
   const CaptureFormat format_;
   LevelMeter meter_;
+  std::unique_ptr<RecentAudio> recent_;
   ProcessingChain chain_;                                   // guarded by processing_
   std::vector<std::pair<HENCODE, std::shared_ptr<Encoder>>> encoders_;  // guarded by processing_
   std::mutex syncMutex_;

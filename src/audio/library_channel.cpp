@@ -1,6 +1,8 @@
 // Channel operations: control, level, data, locking, the processing chain
 // and syncs.
 #include "audio/error_state.h"
+#include "audio/fft.h"
+#include "audio/file_stream.h"
 #include "audio/library_state.h"
 #include "audio/zaudio.h"
 
@@ -26,10 +28,12 @@ std::shared_ptr<Channel> OwnerOf(DWORD child) {
 }
 }  // namespace
 
-bool ChannelPlay(DWORD handle, bool) {
+bool ChannelPlay(DWORD handle, bool restart) {
   auto ch = Find(handle);
   if (!ch) return false;
   if (ch->isDecode()) return Fail(ERROR_DECODE, false);
+  if (restart)
+    if (auto file = std::dynamic_pointer_cast<FileStream>(ch)) file->setPosition(0);
   if (!ch->play()) return Fail(ERROR_START, false);
   SetError(OK);
   return true;
@@ -71,16 +75,10 @@ DWORD ChannelIsActive(DWORD handle) {
 DWORD ChannelGetLevel(DWORD handle) {
   auto ch = Find(handle);
   if (!ch) return 0xFFFFFFFF;
-  switch (ch->activity()) {
-    case ACTIVE_PLAYING:
-      SetError(OK);
-      return ch->level();
-    case ACTIVE_PAUSED:
-      SetError(OK);
-      return 0;
-    default:
-      return Fail(ERROR_NOPLAY, DWORD(0xFFFFFFFF));
-  }
+  int error = OK;
+  const DWORD level = ch->getLevel(error);
+  SetError(error);
+  return level;
 }
 
 QWORD ChannelGetLongestBlockTime(DWORD handle) {
@@ -94,6 +92,7 @@ DWORD ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   auto ch = Find(handle);
   if (!ch) return DATA_ERROR;
   if (!buffer && length) return Fail(ERROR_ILLPARAM, DATA_ERROR);
+  if (length == DATA_FFT1024) return detail::GetFft1024(*ch, static_cast<float*>(buffer));
   int error = OK;
   const DWORD got = ch->getData(buffer, length, error);
   SetError(error);

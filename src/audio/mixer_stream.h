@@ -20,6 +20,7 @@ class MixerStream final : public DecodeChannel {
   // False when the source is no decode channel or cannot be converted.
   bool addSource(std::shared_ptr<Channel> source);
   bool ended() const override;
+  DWORD channelType() const override { return CTYPE_STREAM_MIXER; }
 
  protected:
   size_t produce(void* out, size_t maxFrames) override;

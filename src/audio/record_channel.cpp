@@ -5,8 +5,14 @@
 
 namespace zaudio {
 
+namespace {
+constexpr size_t kFftFrames = 1024;  // what DATA_FFT1024 looks at
+}  // namespace
+
 RecordChannel::RecordChannel(DWORD handle, CaptureFormat format, RECORDPROC proc)
-    : Channel(handle, format), proc_(std::move(proc)) {}
+    : Channel(handle, format), proc_(std::move(proc)) {
+  keepRecent(kFftFrames);
+}
 
 RecordChannel::~RecordChannel() { stop(); }
 

@@ -34,6 +34,7 @@ enum : int {
   ERROR_DRIVER = 3,
   ERROR_HANDLE = 5,
   ERROR_FORMAT = 6,
+  ERROR_POSITION = 7,
   ERROR_INIT = 8,
   ERROR_START = 9,
   ERROR_ALREADY = 14,
@@ -45,6 +46,7 @@ enum : int {
   ERROR_NOFX = 34,
   ERROR_NOTAVAIL = 37,
   ERROR_DECODE = 38,
+  ERROR_FILEFORM = 41,
   ERROR_ENDED = 45,
   ERROR_UNKNOWN = -1,
 };
@@ -75,6 +77,35 @@ enum StreamProcKind : int { STREAMPROC_PUSH = -1 };
 
 // ChannelGetData: the value returned on failure.
 constexpr DWORD DATA_ERROR = 0xFFFFFFFF;
+// ChannelGetData length: 512 magnitudes of a 1024-sample FFT of the last
+// frames captured or heard (mono mix, Hann window), as floats; a full-scale
+// sine on a bin reads 1.0 there.
+constexpr DWORD DATA_FFT1024 = 0x80000002;
+
+// Position modes of ChannelGetLength, ChannelGetPosition, ChannelSetPosition.
+constexpr DWORD POS_BYTE = 0;
+
+// Channel types (ChannelInfo::ctype).
+constexpr DWORD CTYPE_RECORD = 2;
+constexpr DWORD CTYPE_STREAM = 0x10000;
+constexpr DWORD CTYPE_STREAM_OGG = 0x10002;
+constexpr DWORD CTYPE_STREAM_MP1 = 0x10003;
+constexpr DWORD CTYPE_STREAM_MP2 = 0x10004;
+constexpr DWORD CTYPE_STREAM_MP3 = 0x10005;
+constexpr DWORD CTYPE_STREAM_WMA = 0x10300;
+constexpr DWORD CTYPE_STREAM_WV = 0x10500;
+constexpr DWORD CTYPE_STREAM_APE = 0x10700;
+constexpr DWORD CTYPE_STREAM_MIXER = 0x10800;
+constexpr DWORD CTYPE_STREAM_FLAC = 0x10900;
+constexpr DWORD CTYPE_STREAM_FLAC_OGG = 0x10901;
+constexpr DWORD CTYPE_STREAM_MPC = 0x10a00;
+constexpr DWORD CTYPE_STREAM_AAC = 0x10b00;
+constexpr DWORD CTYPE_STREAM_MP4 = 0x10b01;
+constexpr DWORD CTYPE_STREAM_SPX = 0x10c00;
+constexpr DWORD CTYPE_STREAM_TTA = 0x10f00;
+constexpr DWORD CTYPE_STREAM_WAV = 0x40000;  // | the format tag: 1 PCM, 3 float
+constexpr DWORD CTYPE_STREAM_WAV_PCM = 0x50001;
+constexpr DWORD CTYPE_STREAM_WAV_FLOAT = 0x50003;
 
 // Sync types.
 constexpr DWORD SYNC_END = 2;        // the channel reached its end
@@ -147,6 +178,13 @@ struct Info {
   DWORD speakers = 0;  // output channel count
 };
 
+struct ChannelInfo {
+  DWORD freq = 0;   // sample rate
+  DWORD chans = 0;  // channel count
+  DWORD flags = 0;  // the flags the channel was made with (STREAM_DECODE, sample flags)
+  DWORD ctype = 0;  // CTYPE_*
+};
+
 struct RecordInfo {
   DWORD flags = 0;
   DWORD inputs = 0;
@@ -202,7 +240,19 @@ DWORD ChannelGetLevel(DWORD handle);  // left low word, right high word; 0xFFFFF
 QWORD ChannelGetLongestBlockTime(DWORD handle);
 // Pulls processed data from a decode channel: the bytes delivered (0 when none
 // is ready yet), DATA_ERROR on failure (ERROR_ENDED once a stream has ended).
+// With length DATA_FFT1024 (a recording or a playing stream): 512 floats.
 DWORD ChannelGetData(DWORD handle, void* buffer, DWORD length);
+bool ChannelGetInfo(DWORD handle, ChannelInfo* info);
+// Positions and lengths in bytes of the channel's own sample format (mode
+// POS_BYTE); QWORD(-1) on failure. The length is what the stream delivers
+// from its start to its end; the position of a playing stream is what has
+// been heard. Setting a position is exact to the sample; past the end it
+// fails with ERROR_POSITION and the stream goes on where it was.
+QWORD ChannelGetLength(DWORD handle, DWORD mode = POS_BYTE);
+QWORD ChannelGetPosition(DWORD handle, DWORD mode = POS_BYTE);
+bool ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode = POS_BYTE);
+QWORD ChannelSeconds2Bytes(DWORD handle, double seconds);  // whole frames, rounded down
+double ChannelBytes2Seconds(DWORD handle, QWORD bytes);     // negative on failure
 // While locked, no block of the channel is processed (the capture callback,
 // the chain and the encoders wait). Unlock on the thread that locked.
 bool ChannelLock(DWORD handle, bool lock);
@@ -225,6 +275,26 @@ bool ChannelRemoveSync(DWORD handle, HSYNC sync);
 HSTREAM StreamCreate(DWORD freq, DWORD chans, DWORD flags, StreamProcKind proc);
 DWORD StreamPutData(HSTREAM handle, const void* buffer, DWORD length);
 bool StreamFree(HSTREAM handle);
+
+// File streams: decode a file (mem false: file is a path, offset and length
+// (0: to its end) choose the bytes read) or a block of memory (mem true: file
+// points to length bytes that must stay valid until StreamFree) to
+// interleaved 16-bit samples at the file's own rate and channels. flags:
+// STREAM_DECODE for a stream the caller pulls with ChannelGetData; otherwise
+// it plays through the output (Init first). Each creator opens only its own
+// formats; any other file fails with ERROR_FILEFORM, an unreadable one with
+// ERROR_FILEOPEN.
+//   StreamCreateFile: WAV (PCM, float, RF64), MP3 (and MP1/MP2), Ogg Vorbis.
+HSTREAM StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);
+HSTREAM AAC_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // ADTS
+HSTREAM MP4_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // MP4/M4A
+HSTREAM APE_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // Monkey's Audio
+HSTREAM FLAC_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);  // FLAC, Ogg FLAC
+HSTREAM MPC_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // Musepack SV7, SV8
+HSTREAM SPX_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // Ogg Speex
+HSTREAM TTA_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // True Audio
+HSTREAM WV_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);    // WavPack
+HSTREAM WMA_StreamCreateFile(bool mem, const char* file, QWORD offset, QWORD length, DWORD flags);   // WMA in ASF
 
 // Mixer: sums its sources, each resampled and remixed to the mixer's rate,
 // channels and sample type (more channels than the mixer has are downmixed,

@@ -41,6 +41,8 @@ class RecordingWindowTest : public MainWindowTest {
     f.close();
     window->FormShow();
     window->show();
+    // A stop plays its file only in the tests about playing.
+    options->cplay->setChecked(false);
     return *window;
   }
 

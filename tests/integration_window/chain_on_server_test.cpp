@@ -67,7 +67,9 @@ class FiltersOnServer : public ChainOnServer, public ::testing::WithParamInterfa
 TEST_P(FiltersOnServer, PassTheBandAndCutTheRest) {
   const PathCase& c = GetParam();
   Open();
-  if (c.microphone) ASSERT_NO_FATAL_FAILURE(ChooseMicrophone());
+  if (c.microphone) {
+    ASSERT_NO_FATAL_FAILURE(ChooseMicrophone());
+  }
   window->csample->setCurrentIndex(c.rateIndex);
   std::vector<double> tones = c.passes;
   tones.insert(tones.end(), c.stops.begin(), c.stops.end());

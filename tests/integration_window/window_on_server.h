@@ -62,6 +62,8 @@ class WindowOnServer : public PulseServerTest {
     f.write(("[OutPut]\nFolder=" + out.path() + "/\n").toUtf8());
     f.close();
     window->FormShow();
+    // A stop would play its file into the sinks the next recording hears.
+    options->cplay->setChecked(false);
     return *window;
   }
 

@@ -5,6 +5,7 @@
 #include "audio/pulse/pulse_capture.h"
 #include "audio/pulse/pulse_connection.h"
 #include "audio/pulse/pulse_mapping.h"
+#include "audio/pulse/pulse_playback.h"
 #include "audio/pulse/pulse_query.h"
 
 namespace zaudio {
@@ -169,6 +170,16 @@ float PulseBackend::outputVolume() {
   auto sink = pulse::QuerySink(*t.connection, t.device);
   if (!sink) return -1.0f;
   return pulse::VolumeToLevel(sink->volume);
+}
+
+std::unique_ptr<PlaybackStream> PulseBackend::startPlayback(const CaptureFormat& format,
+                                                           std::shared_ptr<PlaybackBuffer> buffer, int& error) {
+  Target t = outputTarget();
+  if (!t.connection) {
+    error = ERROR_INIT;
+    return nullptr;
+  }
+  return pulse::PulsePlaybackStream::start(t.connection, t.device, format, std::move(buffer), error);
 }
 
 // ---- Capture side

@@ -37,6 +37,9 @@ class PulseBackend : public Backend {
   bool outputInfo(OutputInfo& info) override;
   bool setOutputVolume(float volume) override;
   float outputVolume() override;
+  std::unique_ptr<PlaybackStream> startPlayback(const CaptureFormat& format,
+                                                std::shared_ptr<PlaybackBuffer> buffer,
+                                                int& error) override;
 
   std::vector<BackendDevice> captureDevices(bool includeLoopback) override;
   using Backend::openCapture;

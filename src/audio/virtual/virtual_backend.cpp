@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "audio/channel_layout.h"
+#include "audio/playback_buffer.h"
 #include "audio/sample_convert.h"
 
 namespace zaudio {
@@ -22,6 +24,49 @@ struct VirtualBackend::StreamState {
   std::uint64_t pacedFrames = 0;  // frames the pacer has accounted for
   std::vector<float> floats;
   std::vector<unsigned char> bytes;
+};
+
+struct VirtualBackend::PlaybackState {
+  CaptureFormat format;
+  std::shared_ptr<PlaybackBuffer> buffer;
+  std::atomic<bool> paused{false};
+  std::atomic<bool> stopped{false};
+  std::mutex heardMutex;
+  std::uint64_t heard = 0;       // frames played since the start or the last flush
+  std::uint64_t flushes = 0;     // a read that straddles a flush does not count
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+  std::uint64_t pacedFrames = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+class VirtualBackend::Playback final : public PlaybackStream {
+ public:
+  Playback(VirtualBackend* backend, std::shared_ptr<PlaybackState> state)
+      : backend_(backend), state_(std::move(state)) {}
+  ~Playback() override { stop(); }
+  bool pause() override {
+    state_->paused = true;
+    return !state_->stopped;
+  }
+  bool resume() override {
+    state_->paused = false;
+    return !state_->stopped;
+  }
+  void flush() override {
+    std::lock_guard lock(state_->heardMutex);
+    state_->heard = 0;
+    ++state_->flushes;
+  }
+  std::uint64_t heardFrames() override {
+    std::lock_guard lock(state_->heardMutex);
+    return state_->heard;
+  }
+  bool drained() override { return state_->buffer->drained(); }
+  void stop() override { backend_->stopPlayback(state_); }
+
+ private:
+  VirtualBackend* backend_;
+  std::shared_ptr<PlaybackState> state_;
 };
 
 class VirtualBackend::Stream final : public CaptureStream {
@@ -52,6 +97,7 @@ VirtualBackend::~VirtualBackend() {
   quit_ = true;
   if (pacerThread_.joinable()) pacerThread_.join();
   for (auto& s : liveStreams()) stopStream(s);
+  for (auto& p : livePlaybacks()) stopPlayback(p);
 }
 
 void VirtualBackend::addCaptureDevice(VirtualDevice device) {
@@ -255,7 +301,81 @@ void VirtualBackend::failCaptures() {
 size_t VirtualBackend::pump(size_t frames, size_t blockFrames) {
   std::lock_guard deliverLock(deliverMutex_);
   for (auto& s : liveStreams()) deliver(*s, frames, blockFrames);
+  for (auto& p : livePlaybacks()) play(*p, frames, true, true);
   return frames;
+}
+
+std::unique_ptr<PlaybackStream> VirtualBackend::startPlayback(const CaptureFormat& format,
+                                                              std::shared_ptr<PlaybackBuffer> buffer,
+                                                              int& error) {
+  std::lock_guard lock(mutex_);
+  if (output_ < 0) {
+    error = ERROR_INIT;
+    return nullptr;
+  }
+  if (format.rate == 0 || format.channels == 0 || format.channels > kMaxChannels || !buffer) {
+    error = ERROR_FORMAT;
+    return nullptr;
+  }
+  auto state = std::make_shared<PlaybackState>();
+  state->format = format;
+  state->buffer = std::move(buffer);
+  playbacks_.push_back(state);
+  error = OK;
+  return std::make_unique<Playback>(this, std::move(state));
+}
+
+std::vector<std::shared_ptr<VirtualBackend::PlaybackState>> VirtualBackend::livePlaybacks() const {
+  std::lock_guard lock(mutex_);
+  return playbacks_;
+}
+
+int VirtualBackend::runningPlaybacks() const { return static_cast<int>(livePlaybacks().size()); }
+
+void VirtualBackend::stopPlayback(const std::shared_ptr<PlaybackState>& p) {
+  std::lock_guard deliverLock(deliverMutex_);
+  p->stopped = true;
+  std::lock_guard lock(mutex_);
+  std::erase(playbacks_, p);
+}
+
+std::vector<std::uint8_t> VirtualBackend::takePlayed() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(played_, {});
+}
+
+void VirtualBackend::play(PlaybackState& p, size_t frames, bool wait, bool keep) {
+  const size_t frameBytes = static_cast<size_t>(p.format.channels) * 2;
+  // A channel's thread on a busy machine may take a while; a deadline keeps
+  // a channel that never delivers from hanging the caller.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const size_t piece = std::max<size_t>(1, p.buffer->capacityBytes() / frameBytes / 2);
+  while (frames > 0 && !p.paused && !p.stopped) {
+    const size_t want = std::min(frames, piece);
+    if (wait) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || !p.buffer->waitReadable(want * frameBytes, left)) return;
+    }
+    std::uint64_t flushes = 0;
+    {
+      std::lock_guard lock(p.heardMutex);
+      flushes = p.flushes;
+    }
+    p.bytes.resize(want * frameBytes);
+    const size_t got = p.buffer->read(p.bytes.data(), p.bytes.size());
+    {
+      std::lock_guard lock(p.heardMutex);
+      if (p.flushes != flushes) continue;  // what was read belongs to the old position
+      p.heard += got / frameBytes;
+    }
+    frames -= got / frameBytes;
+    if (keep) {
+      std::lock_guard lock(mutex_);
+      played_.insert(played_.end(), p.bytes.begin(), p.bytes.begin() + static_cast<std::ptrdiff_t>(got));
+    }
+    // Everything the channel will ever make has been played.
+    if (got < want * frameBytes && (!wait || p.buffer->drained())) return;
+  }
 }
 
 void VirtualBackend::deliver(StreamState& s, size_t frames, size_t blockFrames) {
@@ -303,6 +423,14 @@ void VirtualBackend::pacer() {
       s->pacedFrames = due;
       // Paused time passes without frames, as with a real device.
       if (!s->paused) deliver(*s, frames, frames);
+    }
+    for (auto& p : livePlaybacks()) {
+      const double elapsed = duration<double>(now - p->started).count();
+      const auto due = static_cast<std::uint64_t>(elapsed * p->format.rate);
+      if (due <= p->pacedFrames) continue;
+      const size_t frames = static_cast<size_t>(due - p->pacedFrames);
+      p->pacedFrames = due;
+      play(*p, frames, false, false);
     }
   }
 }

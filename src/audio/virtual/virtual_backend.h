@@ -57,8 +57,15 @@ class VirtualBackend final : public Backend {
   void setSignal(int device, VirtualSignal signal);
 
   // Delivers `frames` frames to every running capture, in blocks of at most
-  // blockFrames, on the calling thread. Returns the frames delivered per capture.
+  // blockFrames, on the calling thread, and plays as many frames of every
+  // playing output (waiting, up to a generous deadline, until its channel has
+  // made them or has marked its end). Returns the frames delivered per capture.
   size_t pump(size_t frames, size_t blockFrames = 441);
+
+  // What the outputs have played in pump() so far, as their channels made
+  // it (16-bit interleaved), and forgets it.
+  std::vector<std::uint8_t> takePlayed();
+  int runningPlaybacks() const;
 
   // Ends every running capture as a vanished device does.
   void failCaptures();
@@ -86,12 +93,23 @@ class VirtualBackend final : public Backend {
   std::unique_ptr<CaptureStream> startCapture(const CaptureFormat& format, bool paused,
                                               CaptureSink sink, CaptureEnded ended,
                                               int& error) override;
+  std::unique_ptr<PlaybackStream> startPlayback(const CaptureFormat& format,
+                                                std::shared_ptr<PlaybackBuffer> buffer,
+                                                int& error) override;
 
   struct StreamState;
+  struct PlaybackState;
 
  private:
   class Stream;
   friend class Stream;
+  class Playback;
+  friend class Playback;
+  std::vector<std::shared_ptr<PlaybackState>> livePlaybacks() const;
+  void stopPlayback(const std::shared_ptr<PlaybackState>& p);
+  // Plays up to `frames` frames of one output; with wait, first waits for
+  // its channel to make them; with keep, adds them to what takePlayed() gives.
+  void play(PlaybackState& p, size_t frames, bool wait, bool keep);
   std::vector<int> visibleIndexes(bool includeLoopback) const;  // caller holds mutex_
   std::vector<std::shared_ptr<StreamState>> liveStreams() const;
   void deliver(StreamState& s, size_t frames, size_t blockFrames);
@@ -112,6 +130,8 @@ class VirtualBackend final : public Backend {
   float volume_ = 1.0f;
   int open_ = -1;
   std::vector<std::shared_ptr<StreamState>> streams_;
+  std::vector<std::shared_ptr<PlaybackState>> playbacks_;
+  std::vector<std::uint8_t> played_;  // guarded by mutex_
   // One delivery at a time; stopping waits for a running one, except on the
   // delivering thread itself (a sink may stop its own stream).
   std::recursive_mutex deliverMutex_;

@@ -1,0 +1,151 @@
+// The recordings list and playback in the window, on the virtual backend:
+// the list file, a finished recording's row, the list's controls, and a
+// recording played with its waveform, pause, seek and end.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/scan_thread.h"
+#include "library/recording_list.h"
+#include "recording_window_fixture.h"
+
+class PlaybackWindowTest : public RecordingWindowTest {
+ protected:
+  // The list file the next window reads, in the work folder it will use.
+  void WriteListFile(const QByteArray& text) {
+    const QString work = Tfrmmain().FWorkFolder;
+    QFile f(RecordingListPath(work));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  QStringList Names() const {
+    QStringList names;
+    for (int i = 0; i < window->Reclist->topLevelItemCount(); ++i) names << window->Reclist->topLevelItem(i)->text(0);
+    return names;
+  }
+  void Select(std::initializer_list<int> rows) {
+    window->Reclist->clearSelection();
+    for (int r : rows) window->Reclist->topLevelItem(r)->setSelected(true);
+  }
+  // Runs the window's queued calls (the end of a playback comes that way).
+  bool WaitForIdle() {
+    return zovedu_test::WaitUntil([&] {
+      backend->pump(4410, 441);
+      Deliver();
+      return window->FPlayStream == 0;
+    });
+  }
+};
+
+TEST_F(PlaybackWindowTest, ListFileRowsAreSortedCheckedAndSavedBack) {
+  const QString folder = out.path() + "/";
+  for (const char* name : {"b.wav", "a.mp3", "Don't.mp3"}) {
+    QFile f(folder + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  WriteListFile(("b.wav|00:00:03|516 KB|WAV|" + folder + "\r\n" +      // CR LF
+                 "gone.wav|00:00:01|1 KB|WAV|" + folder + "\n" +       // no such file
+                 "a.mp3||10 KB|MP3|" + folder + "\n" +                 // an empty field
+                 "a.mp3|00:00:01|10 KB|MP3|" + folder + "\n" +
+                 "Don't.mp3|00:00:02|20 KB|MP3|" + folder + "\n")      // the quote rule fails: split plainly
+                    .toUtf8());
+  Tfrmmain& w = Open();
+  // By Name, ASCII letters folded.
+  EXPECT_EQ(Names(), (QStringList{"a.mp3", "b.wav", "Don't.mp3"}));
+
+  Select({1, 2});
+  w.ReclistClick();
+  EXPECT_FALSE(w.btnplay->isEnabled());
+  EXPECT_FALSE(w.btngoto->isEnabled());
+  EXPECT_TRUE(w.btndel->isEnabled() && w.menucopy->isEnabled() && w.menuclear->isEnabled());
+  EXPECT_EQ(w.menumail->isVisible(), !w.FVistaOrLater);
+  Select({0});
+  w.ReclistClick();
+  EXPECT_TRUE(w.btnplay->isEnabled() && w.btngoto->isEnabled());
+  EXPECT_TRUE(w.btntagedit->isEnabled());  // MP3 has tags
+  Select({1});
+  w.ReclistClick();
+  EXPECT_FALSE(w.btntagedit->isEnabled());  // WAV has none
+
+  // Sorting by Type, then deleting: the list file follows at once.
+  w.ReclistColumnClick(3);
+  EXPECT_EQ(Names(), (QStringList{"a.mp3", "Don't.mp3", "b.wav"}));
+  Select({1});
+  w.menudelClick();
+  EXPECT_EQ(Names(), (QStringList{"a.mp3", "b.wav"}));
+  QFile saved(RecordingListPath(w.FWorkFolder));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), ("a.mp3|00:00:01|10 KB|MP3|" + folder + "\nb.wav|00:00:03|516 KB|WAV|" + folder + "\n").toUtf8());
+
+  messages.answer(MsgAnswer::Yes);
+  w.menuclearClick();
+  EXPECT_EQ(messages.texts().last(), "Are you sure clear record file list?");
+  EXPECT_EQ(w.Reclist->topLevelItemCount(), 0);
+}
+
+TEST_F(PlaybackWindowTest, AStoppedRecordingIsListedAndPlayed) {
+  Tfrmmain& w = Open();
+  options->cplay->setChecked(true);
+  EXPECT_FALSE(w.greclist->isVisible());
+  w.btnrecClick();
+  for (int i = 0; i < 3; ++i) Second();
+  w.btnstopClick();
+
+  ASSERT_EQ(Names(), QStringList{"Rectest-01.wav"});
+  const QTreeWidgetItem* row = w.Reclist->topLevelItem(0);
+  EXPECT_EQ(row->text(1), "00:00:03");
+  EXPECT_EQ(row->text(3), "WAV");
+  EXPECT_EQ(row->text(4), out.path() + "/");
+  EXPECT_TRUE(row->isSelected());
+  EXPECT_TRUE(w.greclist->isVisible());  // a finished recording opens the list
+
+  // Played at once: a 3 s file gets 20 ms per column, 150 columns.
+  ASSERT_NE(w.FPlayStream, 0u) << messages.texts().join("|").toStdString();
+  EXPECT_EQ(w.lformatinfo->text(), "WAV freq:44100 Hz Channel:2");
+  EXPECT_EQ(w.lrname->text(), "Rectest-01.wav");
+  EXPECT_EQ(w.FBytesPerPixel, 882u * 4);
+  EXPECT_TRUE(w.PaintFrame->isVisible());
+  ASSERT_TRUE(zovedu_test::WaitUntil([&] { return w.FScan && w.FScan->finished(); }));
+  int columns = 0;
+  for (int i = 0; i < w.FScan->levels().columns(); ++i) columns += w.FScan->levels().left(i) != 0;
+  EXPECT_NEAR(columns, 149, 1);  // column 0 stays empty
+
+  w.btnpauseClick();
+  EXPECT_EQ(w.lrstatus->text(), "Playing Paused");
+  EXPECT_EQ(w.btnpause->toolTip(), "Resume Playing");
+  w.btnpauseClick();
+  EXPECT_EQ(w.lrstatus->text(), "Playing...");
+  EXPECT_EQ(w.btnpause->toolTip(), "Pasue Playing");
+
+  // Recording asks first; No keeps playing.
+  messages.answer(MsgAnswer::No);
+  w.btnrecClick();
+  EXPECT_EQ(messages.texts().last(), "Now Playing,Stop playing to record?");
+  EXPECT_NE(w.FPlayStream, 0u);
+  EXPECT_EQ(w.FRecordChannel, 0u);
+
+  ASSERT_TRUE(WaitForIdle());
+  EXPECT_EQ(w.lrstatus->text(), "Idle...");
+  EXPECT_FALSE(w.PaintFrame->isVisible());
+}
+
+TEST_F(PlaybackWindowTest, AMissingOrBrokenFileSaysSoAndPlaysNothing) {
+  const QString folder = out.path() + "/";
+  QFile broken(folder + "broken.mp3");
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write(QByteArray(4096, 'x'));
+  broken.close();
+  WriteListFile(("broken.mp3|00:00:01|4 KB|MP3|" + folder + "\n").toUtf8());
+  Tfrmmain& w = Open();
+  Select({0});
+  w.ReclistDblClick();
+  EXPECT_EQ(messages.texts(), QStringList{"Error creating stream!"});
+  EXPECT_EQ(w.FPlayStream, 0u);
+  QFile::remove(folder + "broken.mp3");
+  w.ReclistDblClick();
+  EXPECT_EQ(messages.texts().last(), "Not Find " + folder + "broken.mp3");
+}
