@@ -61,14 +61,7 @@ class PulseCaptureStream::Record : public std::enable_shared_from_this<Record> {
       detach();
       return ErrorForPulse(pa_context_errno(connection_->context()), ERROR_START);
     }
-    pa_stream* s = stream_;
-    connection_->waitFor(
-        [s] {
-          pa_stream_state_t st = pa_stream_get_state(s);
-          return st == PA_STREAM_READY || !PA_STREAM_IS_GOOD(st);
-        },
-        PulseConnection::kOperationTimeout);
-    if (pa_stream_get_state(s) != PA_STREAM_READY) {
+    if (!connection_->waitUntilReady(stream_)) {
       detach();
       return ErrorForPulse(pa_context_errno(connection_->context()), ERROR_START);
     }

@@ -128,4 +128,14 @@ void PulseConnection::onContextState(pa_context* c, void* userdata) {
   self->signal();
 }
 
+bool PulseConnection::waitUntilReady(pa_stream* stream) {
+  waitFor(
+      [stream] {
+        const pa_stream_state_t st = pa_stream_get_state(stream);
+        return st == PA_STREAM_READY || !PA_STREAM_IS_GOOD(st);
+      },
+      kOperationTimeout);
+  return pa_stream_get_state(stream) == PA_STREAM_READY;
+}
+
 }  // namespace zaudio::pulse

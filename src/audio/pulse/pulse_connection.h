@@ -6,6 +6,7 @@
 
 #include <pulse/context.h>
 #include <pulse/operation.h>
+#include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
 #include <atomic>
@@ -50,6 +51,9 @@ class PulseConnection {
   // timeout passes, and returns done(). Always false on the loop thread,
   // which cannot wait for itself.
   bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // Waits until a stream just connected is ready or has failed; true when
+  // it is ready. Called with the loop locked, like waitFor.
+  bool waitUntilReady(pa_stream* stream);
 
   // With the lock held: waits for an operation to complete and releases it.
   // An operation that did not complete in time is cancelled, so its callback
