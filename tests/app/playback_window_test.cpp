@@ -11,6 +11,7 @@
 
 #include "app/scan_thread.h"
 #include "library/recording_list.h"
+#include "services/platform_info.h"
 #include "recording_window_fixture.h"
 
 class PlaybackWindowTest : public RecordingWindowTest {
@@ -81,10 +82,18 @@ TEST_F(PlaybackWindowTest, ListFileRowsAreSortedCheckedAndSavedBack) {
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll(), ("a.mp3|00:00:01|10 KB|MP3|" + folder + "\nb.wav|00:00:03|516 KB|WAV|" + folder + "\n").toUtf8());
 
+  // Mail is offered only with the older device model.
+  EXPECT_FALSE(w.menumail->isVisible());
+  PlatformInfo::setVersionForTesting({5, 1});
+  Tfrmmain& older = Open();
+  Select({0});
+  older.ReclistClick();
+  EXPECT_TRUE(older.menumail->isVisible() && older.menumail->isEnabled());
+
   messages.answer(MsgAnswer::Yes);
-  w.menuclearClick();
+  older.menuclearClick();
   EXPECT_EQ(messages.texts().last(), "Are you sure clear record file list?");
-  EXPECT_EQ(w.Reclist->topLevelItemCount(), 0);
+  EXPECT_EQ(older.Reclist->topLevelItemCount(), 0);
 }
 
 TEST_F(PlaybackWindowTest, AStoppedRecordingIsListedAndPlayed) {
@@ -113,6 +122,28 @@ TEST_F(PlaybackWindowTest, AStoppedRecordingIsListedAndPlayed) {
   int columns = 0;
   for (int i = 0; i < w.FScan->levels().columns(); ++i) columns += w.FScan->levels().left(i) != 0;
   EXPECT_NEAR(columns, 149, 1);  // column 0 stays empty
+
+  // The marker's time sits right of it, and left of it near the bar's end.
+  struct {
+    int column;
+    const char* time;
+    int textFrom, textTo;
+  } markers[] = {{100, "00:00:02", 102, 160}, {280, "00:00:05", 222, 278}};
+  for (const auto& m : markers) {
+    w.DrawWaveform();
+    w.DrawPlayPosition(0, Qt::white, static_cast<zaudio::QWORD>(m.column) * w.FBytesPerPixel);
+    EXPECT_EQ(w.FPlayedPixel, m.column);
+    EXPECT_EQ(w.lrlength->text(), m.time);
+    int inside = 0, outside = 0;
+    for (int x = 0; x < w.PB->width(); ++x)
+      for (int y = 0; y < 12; ++y)
+        if (x != m.column && w.FWaveBitmap.pixelColor(x, y) == QColor(Qt::white)) {
+          if (x >= m.textFrom && x <= m.textTo) ++inside;
+          if (x < m.textFrom) ++outside;  // the text never starts before its place
+        }
+    EXPECT_GT(inside, 10) << m.column;
+    EXPECT_EQ(outside, 0) << m.column;
+  }
 
   w.btnpauseClick();
   EXPECT_EQ(w.lrstatus->text(), "Playing Paused");
