@@ -180,3 +180,17 @@ TEST_F(PlaybackWindowTest, AMissingOrBrokenFileSaysSoAndPlaysNothing) {
   w.ReclistDblClick();
   EXPECT_EQ(messages.texts().last(), "Not Find " + folder + "broken.mp3");
 }
+
+TEST_F(PlaybackWindowTest, AStopForTerminationListsTheFileButPlaysNothing) {
+  Tfrmmain& w = Open();
+  options->cplay->setChecked(true);
+  w.btnrecClick();
+  Second();
+  w.CloseWithoutAsking();
+  EXPECT_EQ(w.FRecordChannel, 0u);
+  EXPECT_EQ(w.FPlayStream, 0u);
+  EXPECT_FALSE(w.lformatinfo->text().contains("freq:")) << "the file was opened for playing";
+  QFile saved(RecordingListPath(w.FWorkFolder));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(saved.readAll().startsWith("Rectest-01.wav|00:00:01|"));
+}
