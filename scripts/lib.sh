@@ -14,6 +14,7 @@ ZOVEDU_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   sox ffmpeg xvfb xdotool x11-utils xauth locales
   alsa-utils xdg-utils
+  id3v2 python3-mutagen clang libclang-rt-14-dev
 )
 
 log() { printf '%s\n' "$*" >&2; }
