@@ -49,6 +49,10 @@ class TAPEtag {
     Bytes value;
   };
   std::vector<RawItem> OtherItems;
+
+ private:
+  // The Track item as read ("5/12"), written back while Track still matches it.
+  std::string trackText_;
 };
 
 }  // namespace tags

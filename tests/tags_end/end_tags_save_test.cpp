@@ -1,0 +1,166 @@
+// Saving and stripping the end tags of files: the order at the file end, no
+// audio byte lost, and what other programs read afterwards.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "end_test_files.h"
+#include "support/scratch_dir.h"
+#include "tags/ape_tag.h"
+#include "tags/end_tags.h"
+#include "tags/id3v1.h"
+
+namespace {
+
+using namespace end_test;
+using tags::TAPEtag;
+using tags::TID3v1;
+
+class EndTagSave : public ::testing::Test {
+ protected:
+  std::string Put(const Bytes& content) {
+    const std::string path = (dir_ / "f.mp3").string();
+    WriteAll(path, content);
+    return path;
+  }
+  static Bytes Slice(const Bytes& b, std::size_t from, std::size_t n) {
+    return Bytes(b.begin() + std::ptrdiff_t(from), b.begin() + std::ptrdiff_t(from + n));
+  }
+  zovedu_test::ScratchDir dir_;
+};
+
+TEST_F(EndTagSave, ApeSaveKeepsAudioThenApeThenId3v1) {
+  const Bytes audio = Audio(), id3 = Id3v1Bytes("old v1");
+  const Bytes lyr = Lyrics3Bytes("IND0000200AUT00003bob");
+  const Bytes oldApe = ApeBytes({{"Title", "old"}, {"Other", "kept"}});
+  struct Case {
+    const char* name;
+    Bytes file;
+    bool id3;
+  };
+  const Case cases[] = {
+      {"audio only", audio, false},
+      {"id3v1", Concat({audio, id3}), true},
+      {"ape, id3v1", Concat({audio, oldApe, id3}), true},
+      {"lyrics3, id3v1", Concat({audio, lyr, id3}), true},
+      {"ape, lyrics3, id3v1", Concat({audio, oldApe, lyr, id3}), true},
+      {"lyrics3, ape, id3v1", Concat({audio, lyr, oldApe, id3}), true},
+      {"ape at the end", Concat({audio, oldApe}), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Put(c.file);
+    TAPEtag tag;
+    ASSERT_TRUE(tag.LoadTags(path));
+    tag.SetTitle("New title");
+    ASSERT_TRUE(tag.SaveTags(path));
+
+    const Bytes out = ReadAll(path);
+    const Bytes rendered = tag.Render();
+    ASSERT_EQ(out.size(), audio.size() + rendered.size() + (c.id3 ? 128 : 0));
+    EXPECT_EQ(Slice(out, 0, audio.size()), audio);
+    EXPECT_EQ(Slice(out, audio.size(), rendered.size()), rendered);
+    if (c.id3) {
+      EXPECT_EQ(Slice(out, out.size() - 128, 128), id3);
+    }
+    TAPEtag back;
+    ASSERT_TRUE(back.LoadTags(path));
+    EXPECT_EQ(back.Title, "New title");
+  }
+}
+
+TEST_F(EndTagSave, ApeStripKeepsId3v1AndDropsLyrics3) {
+  const Bytes audio = Audio(), id3 = Id3v1Bytes("v1");
+  const std::string path =
+      Put(Concat({audio, ApeBytes({{"Title", "x"}}), Lyrics3Bytes("IND0000200AUT00001a"), id3}));
+  TAPEtag tag;
+  ASSERT_TRUE(tag.StripTags(path));
+  EXPECT_EQ(ReadAll(path), Concat({audio, id3}));
+  ASSERT_TRUE(tag.StripTags(path));  // nothing more to take
+  EXPECT_EQ(ReadAll(path), Concat({audio, id3}));
+}
+
+TEST_F(EndTagSave, Id3v1SaveKeepsApeInFrontAndNeverPutsLyrics3BetweenThem) {
+  const Bytes audio = Audio(), ape = ApeBytes({{"Title", "ape"}}, 2000, true);
+  const Bytes lyr = Lyrics3Bytes("IND0000200AUT00001a");
+  for (const Bytes& file : {Concat({audio, ape}), Concat({audio, ape, Id3v1Bytes("x")}),
+                            Concat({audio, lyr, ape, Id3v1Bytes("x")}), Concat({audio, ape, lyr, Id3v1Bytes("x")})}) {
+    const std::string path = Put(file);
+    TID3v1 tag;
+    ASSERT_TRUE(tag.LoadTags(path, true));
+    tag.SetTitle("New");
+    tag.Author = "someone";  // would be due for a block
+    ASSERT_TRUE(tag.SaveTags(path));
+    EXPECT_FALSE(tag.LyricsExists);
+    EXPECT_EQ(ReadAll(path), Concat({audio, ape, tag.RenderTag()}));
+  }
+}
+
+TEST_F(EndTagSave, Id3v1SaveWritesTheBlockWithoutApeAndStripRemovesBoth) {
+  const Bytes audio = Audio();
+  for (const Bytes& file : {audio, Concat({audio, Id3v1Bytes("x")}),
+                            Concat({audio, Lyrics3Bytes("IND0000200AUT00001a"), Id3v1Bytes("x")})}) {
+    const std::string path = Put(file);
+    TID3v1 tag;
+    ASSERT_TRUE(tag.LoadTags(path, true));
+    tag.SetComment(std::string(40, 'c'));
+    tag.Track = 3;
+    ASSERT_TRUE(tag.SaveTags(path));
+    EXPECT_TRUE(tag.LyricsExists);
+    EXPECT_EQ(ReadAll(path), Concat({audio, tag.RenderLyricsBlock(), tag.RenderTag()}));
+
+    TID3v1 back;
+    ASSERT_TRUE(back.LoadTags(path, true));
+    EXPECT_EQ(back.Comment(), std::string(40, 'c'));
+    EXPECT_EQ(back.Track, 3);
+
+    ASSERT_TRUE(back.StripTags(path, false));
+    EXPECT_EQ(ReadAll(path), audio);
+    ASSERT_TRUE(back.StripTags(path, true));
+    EXPECT_EQ(ReadAll(path), Concat({audio, back.RenderTag()}));
+  }
+}
+
+TEST_F(EndTagSave, WriteTagAppends) {
+  const Bytes audio = Audio();
+  const std::string path = Put(audio);
+  TID3v1 tag;
+  tag.Author = "a";
+  ASSERT_TRUE(tag.WriteTag(path, true));
+  EXPECT_EQ(ReadAll(path), Concat({audio, tag.RenderLyricsBlock(), tag.RenderTag()}));
+  ASSERT_TRUE(tag.StripTags(path, false));
+  ASSERT_TRUE(tag.WriteTag(path, false));
+  EXPECT_EQ(ReadAll(path), Concat({audio, tag.RenderTag()}));
+}
+
+TEST_F(EndTagSave, ReadOnlyFileKeepsItsMode) {
+  const std::string path = Put(Concat({Audio(), Id3v1Bytes("x")}));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  TAPEtag ape;
+  ape.SetTitle("ro");
+  EXPECT_TRUE(ape.SaveTags(path));
+  TID3v1 v1;
+  v1.SetTitle("ro");
+  EXPECT_TRUE(v1.SaveTags(path));
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  TAPEtag back;
+  ASSERT_TRUE(back.LoadTags(path));
+  EXPECT_EQ(back.Title, "ro");
+}
+
+TEST_F(EndTagSave, MissingFileFails) {
+  const std::string path = (dir_ / "missing.mp3").string();
+  TAPEtag ape;
+  TID3v1 v1;
+  EXPECT_FALSE(ape.LoadTags(path));
+  EXPECT_FALSE(ape.SaveTags(path));
+  EXPECT_FALSE(ape.StripTags(path));
+  EXPECT_FALSE(v1.LoadTags(path, true));
+  EXPECT_FALSE(v1.SaveTags(path));
+  EXPECT_FALSE(v1.StripTags(path, true));
+  EXPECT_FALSE(v1.WriteTag(path, true));
+}
+
+}  // namespace
