@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "tags/id3v2.h"
 #include "tags/toolkit/byte_order.h"
 #include "tags/toolkit/safe_file.h"
 
@@ -16,16 +17,6 @@ constexpr std::uint8_t kVorbisComment = 4;
 constexpr std::uint8_t kLastBlock = 0x80;
 constexpr std::uint32_t kMaxBlockLength = 0xFFFFFF;
 constexpr std::uint32_t kNewPadding = 4096;
-
-// Size of an ID3v2 tag at the start of the file (header, body, footer), 0 when
-// there is none or it claims more than the file holds.
-std::uint32_t Id3v2Size(const ByteSource& source) {
-  const Bytes h = source.bytes(0, 10);
-  if (h.empty() || h[0] != 'I' || h[1] != 'D' || h[2] != '3') return 0;
-  std::uint32_t size = ReadSyncsafe32(h.data() + 6) + 10;
-  if (h[5] & 0x10) size += 10;
-  return size <= source.size() ? size : 0;
-}
 
 struct Block {
   std::uint8_t type = 0;
@@ -43,7 +34,7 @@ struct Layout {
 };
 
 bool ReadLayout(const ByteSource& source, Layout& l) {
-  l.start = Id3v2Size(source);
+  l.start = ID3v2TagSize(source);
   if (!source.startsWith(l.start, "fLaC")) return false;
   std::uint64_t pos = l.start + 4;
   for (;;) {

@@ -289,4 +289,8 @@ bool TID3v2::SaveTags(const std::string& path) {
   return ok;
 }
 
+std::uint32_t ID3v2TagSize(const ByteSource& source) {
+  return TagSizeFromHeader(source.bytes(0, kHeaderSize), source.size());
+}
+
 }  // namespace tags

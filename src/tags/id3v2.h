@@ -11,6 +11,10 @@
 
 namespace tags {
 
+// Bytes an ID3v2 tag at the start of source occupies (header and footer
+// included), 0 when there is none or it claims more than the source holds.
+std::uint32_t ID3v2TagSize(const ByteSource& source);
+
 class TID3v2 {
  public:
   TID3v2() { ResetData(); }

@@ -5,22 +5,13 @@
 #include <vector>
 
 #include "tags/ogg_pages.h"
+#include "tags/id3v2.h"
 #include "tags/toolkit/byte_order.h"
 #include "tags/toolkit/safe_file.h"
 
 namespace tags {
 
 namespace {
-
-// Size of an ID3v2 tag at the start of the file (header, body, footer), 0 when
-// there is none or it claims more than the file holds.
-std::uint32_t Id3v2Size(const ByteSource& source) {
-  const Bytes h = source.bytes(0, 10);
-  if (h.empty() || h[0] != 'I' || h[1] != 'D' || h[2] != '3') return 0;
-  std::uint32_t size = ReadSyncsafe32(h.data() + 6) + 10;
-  if (h[5] & 0x10) size += 10;
-  return size <= source.size() ? size : 0;
-}
 
 bool HasPrefix(const Bytes& packet, std::uint8_t type) {
   return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
@@ -159,7 +150,7 @@ bool TOggVorbis::LoadFile(const std::string& path) {
 bool TOggVorbis::LoadFile(const ByteSource& source) {
   Reset();
   fileSize_ = source.size();
-  id3v2Size_ = Id3v2Size(source);
+  id3v2Size_ = ID3v2TagSize(source);
   VorbisHeaders h;
   if (!ReadVorbisHeaders(source, id3v2Size_, h)) return false;
   const std::uint8_t* id = h.packets[0].data();
@@ -191,7 +182,7 @@ bool TOggVorbis::Valid() const {
 bool TOggVorbis::SaveTags(const std::string& path) {
   const std::unique_ptr<FileSource> source = FileSource::Open(path);
   if (!source) return false;
-  const std::uint64_t start = Id3v2Size(*source);
+  const std::uint64_t start = ID3v2TagSize(*source);
   VorbisHeaders h;
   if (!ReadVorbisHeaders(*source, start, h) || !h.setupEndsPage) return false;
   VorbisComment vc;
