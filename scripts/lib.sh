@@ -46,6 +46,14 @@ build_all() {
   ninja -C "$ZOVEDU_BUILD" -j"$(nproc)"
 }
 
+# Builds the tag fuzz targets with clang beside the main build and runs each
+# for ZOVEDU_FUZZ_SECONDS seconds (default 20); an input that fails is kept in
+# tests/tags_fuzz_inputs/, where the replay test finds it.
+run_fuzz() {
+  ZOVEDU_FUZZ_SECONDS=${ZOVEDU_FUZZ_SECONDS:-20} ZOVEDU_BUILD="$ZOVEDU_BUILD" \
+    ZOVEDU_FUZZ_BUILD="$ZOVEDU_BUILD-fuzz" "$ZOVEDU_ROOT/fuzz/run.sh"
+}
+
 # Microseconds since the epoch; digits only, whatever the locale's decimal point.
 now_us() { printf '%s' "${EPOCHREALTIME//[!0-9]/}"; }
 
