@@ -11,6 +11,7 @@
 
 #include "app/background_work.h"
 #include "dialogs/tfrmoption.h"
+#include "dialogs/tfrmtag.h"
 #include "dsp/recording_filters.h"
 #include "app/scan_thread.h"
 #include "app/tspectrum.h"
@@ -74,6 +75,8 @@ void Tfrmmain::FormCreate() {
   // recordings list, so it ends after saying why.
   if (!QFileInfo(FWorkFolder).isDir() && !ForceFolders(FWorkFolder))
     Messages().endProgram(MsgKind::Error, QStringLiteral("Cannot create ") + FWorkFolder);
+
+  CreateInfoReaders();
 
   FWaveBitmap = QImage(PB->size(), QImage::Format_RGB32);
   FWaveBitmap.fill(Qt::black);

@@ -35,6 +35,8 @@ namespace zdsp {
 class RecordingFilters;
 }
 class Tfrmoption;
+class Tfrmtag;
+struct TagReaders;
 class TImageList;
 
 class Tfrmmain : public QWidget, public MainWindowLink {
@@ -49,6 +51,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   // The options dialog is created after the main window; the first showing uses it.
   void SetOptionsDialog(Tfrmoption* options) { frmoption_ = options; }
   Tfrmoption* OptionsDialog() const { return frmoption_; }
+  Tfrmtag* TagDialog() const { return frmtag_.get(); }
 
   // Lifecycle.
   void FormCreate();
@@ -134,6 +137,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void menucopyClick();
   void menugotoClick();
   void menumailClick();
+  void menutagClick();
   void Editaudio1Click();
   void SoundEditor1Click();
 
@@ -300,6 +304,10 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void ToggleStatusColour();
 
   Tfrmoption* frmoption_ = nullptr;
+  // The file readers of the tag editor, kept for the whole run, and the editor.
+  void CreateInfoReaders();
+  std::unique_ptr<TagReaders> FInfoReaders;
+  std::unique_ptr<Tfrmtag> frmtag_;
   BackgroundWork* FBackground = nullptr;  // files of earlier splits being completed
   bool destroyed_ = false;
   bool closingWithoutAsking_ = false;

@@ -159,6 +159,8 @@ void Tfrmmain::ConnectEvents() {
   connect(menucopy, &QAction::triggered, this, [this] { menucopyClick(); });
   connect(btngoto, &QPushButton::clicked, this, [this] { menugotoClick(); });
   connect(menugoto, &QAction::triggered, this, [this] { menugotoClick(); });
+  connect(btntagedit, &QPushButton::clicked, this, [this] { menutagClick(); });
+  connect(menutag, &QAction::triggered, this, [this] { menutagClick(); });
   connect(menumail, &QAction::triggered, this, [this] { menumailClick(); });
   connect(Editaudio1, &QAction::triggered, this, [this] { Editaudio1Click(); });
   connect(SoundEditor1, &QAction::triggered, this, [this] { SoundEditor1Click(); });

@@ -12,6 +12,7 @@
 
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
+#include "dialogs/tfrmtag.h"
 #include "library/file_actions.h"
 #include "library/recording_list.h"
 #include "services/desktop.h"
@@ -107,6 +108,8 @@ void Tfrmmain::ReclistClick() {
   for (int row : SelectedRows()) in.selectedTypes.push_back(FRecordingRows[static_cast<std::size_t>(row)].Type);
   in.editorPresent = EditorPresent(FEditorFolder);
   in.vistaOrLater = FVistaOrLater;
+  const RecordingListEntry* selected = SelectedEntry();
+  in.selectedIsRecording = selected && FEngine->running() && selected->fullPath() == FileNameBytes(FLastRecordedFile);
   const ListControlStates s = ListControlStatesFor(in);
   btnplay->setEnabled(s.play);
   menuplay->setEnabled(s.play);
@@ -191,6 +194,19 @@ void Tfrmmain::menumailClick() {
   const std::vector<std::string> paths = SelectedPaths();
   if (paths.empty()) return;
   if (!MailFiles(paths)) Messages().show(MsgKind::Error, QStringLiteral("send mail ERROR"), MsgButtons::Ok);
+}
+
+void Tfrmmain::CreateInfoReaders() {
+  FInfoReaders = std::make_unique<TagReaders>();
+  frmtag_ = std::make_unique<Tfrmtag>(this, *FInfoReaders, this);
+}
+
+void Tfrmmain::menutagClick() {
+  const RecordingListEntry* e = SelectedEntry();
+  if (!e || !frmtag_) return;
+  // The file being recorded is still growing: its tags wait for the stop.
+  if (FEngine->running() && e->fullPath() == FileNameBytes(FLastRecordedFile)) return;
+  frmtag_->OpenTagEditor(e->fullPath(), ShownText(e->Name), QString::fromStdString(e->Type));
 }
 
 void Tfrmmain::Editaudio1Click() { EditAudio(FEditorFolder, SelectedPaths()); }

@@ -208,6 +208,7 @@ void Tfrmmain::StartRecording() {
   FEngine->play();
   Rectimer->start();
   SetControlState(ControlState::Recording);
+  ReclistClick();  // Edit Tag is off for the file being recorded
   if (frmoption_->csot->isChecked()) SetStayOnTop(true);
 }
 
@@ -227,6 +228,7 @@ void Tfrmmain::StopRecording() {
   FWizardName = false;
   FinishedFile(FLastRecordedFile, written);
   SetControlState(ControlState::IdleAfterStop);
+  ReclistClick();
   FScheduledRun = false;
   // Nothing plays after a stop that a close or a termination signal made.
   if (frmoption_ && frmoption_->cadd->isChecked()) AddFinishedRecording(!FClosing && !closingWithoutAsking_);
@@ -260,6 +262,7 @@ void Tfrmmain::ContinueInNextFile() {
   }
   FLastRecordedFile = file;
   PrepareFileMonitor();
+  ReclistClick();
   // The new file already takes the capture; the previous one is completed
   // meanwhile, and what looks at it waits for that.
   FBackground->start([previous] { return RecordingEngine::completeWriter(previous); },

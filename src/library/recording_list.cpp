@@ -301,7 +301,7 @@ ListControlStates ListControlStatesFor(const ListControlInput& input) {
   s.play = one;
   s.del = any;
   s.clear = input.rowCount > 0;
-  s.tag = one && !typeIn(input.selectedTypes.front(), {"WAV", "WV", "SPX", "TTA"});
+  s.tag = one && !typeIn(input.selectedTypes.front(), {"WAV", "WV", "SPX", "TTA"}) && !input.selectedIsRecording;
   s.mail = any;
   s.mailVisible = !input.vistaOrLater;
   s.copy = any;

@@ -157,13 +157,14 @@ struct ListControlInput {
   std::vector<std::string> selectedTypes;
   bool editorPresent = false;  // the companion editor's program exists
   bool vistaOrLater = true;    // FVistaOrLater
+  bool selectedIsRecording = false;  // the selected entry's file is being recorded
 };
 
 struct ListControlStates {
   bool play = false;         // btnplay, menuplay: one selected
   bool del = false;          // btndel, menudel: any selected
   bool clear = false;        // menuclear: the list has rows
-  bool tag = false;          // btntagedit, menutag: one selected, a type with tags
+  bool tag = false;          // btntagedit, menutag: one selected, a type with tags, not recording
   bool mail = false;         // menumail enabled: any selected
   bool mailVisible = false;  // menumail shown: only with the older device model
   bool copy = false;         // menucopy: any selected

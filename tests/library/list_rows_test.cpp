@@ -182,6 +182,7 @@ TEST(ListControlStates, FollowTheSelection) {
   for (const char* type : {"WAV", "WV", "SPX", "TTA"}) EXPECT_FALSE(ListControlStatesFor({1, {type}, true, true}).tag) << type;
   for (const char* type : {"MP3", "WMA", "OGG", "APE", "FLAC", "AAC", "MPC"})
     EXPECT_TRUE(ListControlStatesFor({1, {type}, true, true}).tag) << type;
+  EXPECT_FALSE(ListControlStatesFor({1, {"MP3"}, true, true, true}).tag) << "the file being recorded";
   EXPECT_TRUE(ListControlStatesFor({1, {}, false, false}).mailVisible);
 }
 
