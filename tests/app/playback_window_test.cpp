@@ -10,6 +10,9 @@
 #include <QTreeWidget>
 
 #include "app/scan_thread.h"
+#include "dialogs/tfrmtag.h"
+#include "support/program_run.h"
+#include "tags/id3v2.h"
 #include "library/recording_list.h"
 #include "services/platform_info.h"
 #include "recording_window_fixture.h"
@@ -193,4 +196,59 @@ TEST_F(PlaybackWindowTest, AStopForTerminationListsTheFileButPlaysNothing) {
   QFile saved(RecordingListPath(w.FWorkFolder));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_TRUE(saved.readAll().startsWith("Rectest-01.wav|00:00:01|"));
+}
+
+// Edit Tag opens the tag editor on the selected entry's file, and is off for
+// the file being recorded.
+TEST_F(PlaybackWindowTest, EditTagOpensTheEditorButNotForTheFileBeingRecorded) {
+  const QString folder = out.path() + "/";
+  const auto lame = zovedu_test::RunProgram(
+      "/usr/bin/sox", {"-n", "-r", "44100", "-c", "1", (folder + "t.wav").toStdString(), "synth", "1", "sine", "440"});
+  ASSERT_EQ(lame.exitCode, 0) << lame.describe();
+  const auto mp3 = zovedu_test::RunProgram(
+      "/usr/bin/lame", {"--quiet", (folder + "t.wav").toStdString(), (folder + "song.mp3").toStdString()});
+  ASSERT_EQ(mp3.exitCode, 0) << mp3.describe();
+  // The file the next recording overwrites is listed too (as MP3, whose
+  // Edit Tag is otherwise on).
+  QFile listed(folder + "Rectest-01.wav");
+  ASSERT_TRUE(listed.open(QIODevice::WriteOnly));
+  listed.close();
+  WriteListFile(("song.mp3|00:00:01|16 KB|MP3|" + folder + "\n" + "Rectest-01.wav|00:00:01|1 KB|MP3|" + folder + "\n")
+                    .toUtf8());
+  Tfrmmain& w = Open();
+  ASSERT_EQ(Names(), (QStringList{"Rectest-01.wav", "song.mp3"}));
+
+  Select({1});
+  w.ReclistClick();
+  ASSERT_TRUE(w.btntagedit->isEnabled());
+  QString caption;
+  w.TagDialog()->showModal = [&] {
+    caption = w.TagDialog()->windowTitle();
+    w.TagDialog()->cid3v2->setChecked(true);
+    w.TagDialog()->etit->setText("From the list");
+    w.TagDialog()->btntag->click();
+    return int(QDialog::Accepted);
+  };
+  w.btntagedit->click();
+  EXPECT_EQ(caption, "Tag Editor song.mp3");
+  tags::TID3v2 id3;
+  ASSERT_TRUE(id3.LoadTags((folder + "song.mp3").toStdString()));
+  EXPECT_EQ(id3.Title, "From the list");
+
+  Select({0});
+  w.ReclistClick();
+  EXPECT_TRUE(w.btntagedit->isEnabled());
+  messages.answer(MsgAnswer::Yes);  // overwrite it
+  w.btnrecClick();
+  Second();
+  ASSERT_NE(w.FRecordChannel, 0u);
+  EXPECT_FALSE(w.btntagedit->isEnabled());
+  EXPECT_FALSE(w.menutag->isEnabled());
+  caption.clear();
+  w.menutag->trigger();  // even when reached some other way
+  EXPECT_TRUE(caption.isEmpty());
+  w.btnstopClick();
+  Select({0});
+  w.ReclistClick();
+  EXPECT_TRUE(w.btntagedit->isEnabled());
 }
