@@ -117,8 +117,10 @@ bool AttributeFlag(const TagLib::ASF::Tag& tag, const std::string& name) {
 
 void FillRecord(const TagLib::ASF::Tag& tag, TTagsData& r) {
   r = TTagsData{};
-  for (const WmaField& f : kFields)
-    SetFieldText(r, f, f.contentDescription ? FromTagLib(ContentText(tag, f.name)) : AttributeText(tag, f.name));
+  for (const WmaField& f : kFields) {
+    std::string text = f.contentDescription ? FromTagLib(ContentText(tag, f.name)) : std::string();
+    SetFieldText(r, f, text.empty() ? AttributeText(tag, f.name) : text);
+  }
   if (r.Genre.length == 0) r.Genre.set(AttributeText(tag, "WM/GenreID"));
   r.SdkVersion.set(AttributeText(tag, "WMFSDKVersion"));
   r.IsVbr = AttributeFlag(tag, "IsVBR");
@@ -127,21 +129,24 @@ void FillRecord(const TagLib::ASF::Tag& tag, TTagsData& r) {
 
 // Found and a value: modified; found and empty: deleted; missing and a value:
 // added; missing and empty: nothing.
-void Apply(TagLib::ASF::Tag& tag, const WmaField& f, const std::string& value) {
-  if (f.contentDescription) {
-    SetContentText(tag, f.name, ToTagLib(value));
-    return;
-  }
-  const auto key = FindName(tag, f.name);
+void ApplyToAttribute(TagLib::ASF::Tag& tag, const std::string& name, const std::string& value, bool mayAdd) {
+  const auto key = FindName(tag, name);
   if (key && value.empty()) {
     tag.removeItem(*key);
   } else if (key) {
     TagLib::ASF::AttributeList list = tag.attribute(*key);
     list[0] = Attribute(ToTagLib(value));
     tag.setAttribute(*key, list);
-  } else if (!value.empty()) {
-    tag.setAttribute(f.name, Attribute(ToTagLib(value)));
+  } else if (!value.empty() && mayAdd) {
+    tag.setAttribute(name, Attribute(ToTagLib(value)));
   }
+}
+
+// Some muxers repeat the content description fields as attributes of the same
+// name; those follow the field, so that no reader finds the old value.
+void Apply(TagLib::ASF::Tag& tag, const WmaField& f, const std::string& value) {
+  if (f.contentDescription) SetContentText(tag, f.name, ToTagLib(value));
+  ApplyToAttribute(tag, f.name, value, !f.contentDescription);
 }
 
 // What identifies an attribute's content, for comparing a saved file with
@@ -155,7 +160,8 @@ std::string Fingerprint(const Attribute& a) {
     case Attribute::DWordType: return s + std::to_string(a.toUInt());
     case Attribute::QWordType: return s + std::to_string(a.toULongLong());
     default: {
-      const TagLib::ByteVector b = a.toByteVector();
+      // TagLib holds a WM/Picture as a picture, not as bytes.
+      const TagLib::ByteVector b = a.toPicture().isValid() ? a.toPicture().render() : a.toByteVector();
       return s + std::string(b.data(), b.size());
     }
   }
