@@ -100,46 +100,26 @@ OpenedTags OpenTagged(Reader& reader, const std::string& path, TagSaveKind kind)
   return opened;
 }
 
-template <typename Reader>
-void SetID3v1(Reader& reader, const TagValues& v) {
-  auto& t = reader.ID3v1;
+// The six values through the setters ID3v1, ID3v2 and APE tags share.
+template <typename Tag>
+void SetSixValues(Tag& t, const TagValues& v) {
   t.SetTitle(v.title);
   t.SetArtist(v.artist);
   t.SetAlbum(v.album);
   t.SetYear(v.year);
   t.SetGenre(v.genre);
   t.SetComment(v.comment);
-  t.Author = kProducerStamp;
 }
 
+// An APE save drops a Lyrics3 block; its lyrics move into the APE tag.
 template <typename Reader>
-void SetID3v2(Reader& reader, const TagValues& v) {
-  auto& t = reader.ID3v2;
-  t.SetTitle(v.title);
-  t.SetArtist(v.artist);
-  t.SetAlbum(v.album);
-  t.SetYear(v.year);
-  t.SetGenre(v.genre);
-  t.SetComment(v.comment);
-  t.SetEncoder(kProducerStamp);
-}
-
-template <typename Reader>
-void SetApe(Reader& reader, const TagValues& v) {
-  auto& t = reader.APEtag;
-  t.SetTitle(v.title);
-  t.SetArtist(v.artist);
-  t.SetAlbum(v.album);
-  t.SetYear(v.year);
-  t.SetGenre(v.genre);
-  t.SetComment(v.comment);
-  // An APE save drops a Lyrics3 block; its lyrics move into the APE tag.
+void KeepLyricsInApe(Reader& reader) {
   const std::string lyrics = tags::Trim(reader.ID3v1.Lyrics);
-  if (reader.ID3v1.LyricsExists && !lyrics.empty()) {
-    bool present = false;
-    for (const auto& item : t.OtherItems) present = present || tags::ToUpperAscii(item.key) == "LYRICS";
-    if (!present) t.OtherItems.push_back({"Lyrics", 0, tags::Bytes(lyrics.begin(), lyrics.end())});
-  }
+  if (!reader.ID3v1.LyricsExists || lyrics.empty()) return;
+  auto& items = reader.APEtag.OtherItems;
+  for (const auto& item : items)
+    if (tags::ToUpperAscii(item.key) == "LYRICS") return;
+  items.push_back({"Lyrics", 0, tags::Bytes(lyrics.begin(), lyrics.end())});
 }
 
 template <typename Reader>
@@ -152,19 +132,24 @@ void SetVorbis(Reader& reader, const TagValues& v) {
   reader.Comment = v.comment;
 }
 
+// ID3v1, ID3v2 and APE, each when its box is checked; a failure does not stop
+// the next.
 template <typename Reader>
 void SaveThreeTags(Reader& reader, const std::string& path, const TagSaveRequest& request,
                    std::vector<std::string>& failures) {
   if (request.id3v1) {
-    SetID3v1(reader, request.values);
+    SetSixValues(reader.ID3v1, request.values);
+    reader.ID3v1.Author = kProducerStamp;
     if (!reader.ID3v1.SaveTags(path)) failures.push_back("Can not save ID3V1 tag to: " + path);
   }
   if (request.id3v2) {
-    SetID3v2(reader, request.values);
+    SetSixValues(reader.ID3v2, request.values);
+    reader.ID3v2.SetEncoder(kProducerStamp);
     if (!reader.ID3v2.SaveTags(path)) failures.push_back("Can not save ID3V2 tag to: " + path);
   }
   if (request.ape) {
-    SetApe(reader, request.values);
+    SetSixValues(reader.APEtag, request.values);
+    KeepLyricsInApe(reader);
     if (!reader.APEtag.SaveTags(path)) failures.push_back("Can not save APE tag to: " + path);
   }
 }
@@ -219,16 +204,12 @@ std::vector<std::string> SaveEditedTags(TagReaders& readers, const std::string& 
   std::vector<std::string> failures;
   const TagValues& v = request.values;
   switch (request.kind) {
-    case TagSaveKind::Mp3:
-      if (request.id3v1) {
-        SetID3v1(readers.mpeg, v);
-        if (!readers.mpeg.ID3v1.SaveTags(path)) failures.push_back("Can not save ID3V1 tag to: " + path);
-      }
-      if (request.id3v2) {
-        SetID3v2(readers.mpeg, v);
-        if (!readers.mpeg.ID3v2.SaveTags(path)) failures.push_back("Can not save ID3V2 tag to: " + path);
-      }
+    case TagSaveKind::Mp3: {
+      TagSaveRequest id3Only = request;  // an MP3 gets no APE tag
+      id3Only.ape = false;
+      SaveThreeTags(readers.mpeg, path, id3Only, failures);
       break;
+    }
     case TagSaveKind::Ape:
       SaveThreeTags(readers.monkey, path, request, failures);
       break;
