@@ -20,6 +20,38 @@ std::array<std::uint32_t, 256> MakeCrcTable() {
 }
 
 constexpr std::size_t kCrcOffset = 22;
+constexpr std::size_t kSequenceOffset = 18;
+
+// The checksum register as it stands after 2^k further zero bytes, as a
+// 32 x 32 bit matrix over GF(2): column i is the result for register bit i.
+using CrcMatrix = std::array<std::uint32_t, 32>;
+
+std::uint32_t Apply(const CrcMatrix& m, std::uint32_t crc) {
+  std::uint32_t out = 0;
+  for (int i = 0; crc != 0; ++i, crc >>= 1)
+    if (crc & 1) out ^= m[std::size_t(i)];
+  return out;
+}
+
+const std::array<CrcMatrix, 64>& ZeroBytePowers() {
+  static const std::array<CrcMatrix, 64> powers = [] {
+    std::array<CrcMatrix, 64> p{};
+    static const std::uint8_t zero = 0;
+    for (int i = 0; i < 32; ++i) p[0][std::size_t(i)] = OggCrc(&zero, 1, std::uint32_t(1) << i);
+    for (std::size_t k = 1; k < p.size(); ++k)
+      for (std::size_t i = 0; i < 32; ++i) p[k][i] = Apply(p[k - 1], p[k - 1][i]);
+    return p;
+  }();
+  return powers;
+}
+
+// The register after n more zero bytes, in log(n) steps.
+std::uint32_t CrcAfterZeros(std::uint32_t crc, std::uint64_t n) {
+  const auto& powers = ZeroBytePowers();
+  for (std::size_t k = 0; n != 0; ++k, n >>= 1)
+    if (n & 1) crc = Apply(powers[k], crc);
+  return crc;
+}
 
 }  // namespace
 
@@ -48,6 +80,15 @@ std::uint32_t OggCrc(const std::uint8_t* data, std::size_t n, std::uint32_t crc)
   static const std::array<std::uint32_t, 256> table = MakeCrcTable();
   for (std::size_t i = 0; i < n; ++i) crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xff];
   return crc;
+}
+
+void SetOggPageSequence(std::uint8_t* page, std::size_t size, std::uint32_t sequence) {
+  if (size < 27) return;
+  std::uint8_t change[4];
+  WriteLE32(change, ReadLE32(page + kSequenceOffset) ^ sequence);
+  const std::uint32_t crcChange = CrcAfterZeros(OggCrc(change, 4), size - kSequenceOffset - 4);
+  WriteLE32(page + kSequenceOffset, sequence);
+  WriteLE32(page + kCrcOffset, ReadLE32(page + kCrcOffset) ^ crcChange);
 }
 
 std::uint32_t OggPageCrc(const Bytes& page) {

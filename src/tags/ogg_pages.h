@@ -42,6 +42,10 @@ std::uint32_t OggPageCrc(const Bytes& page);
 bool OggPageCrcValid(const Bytes& page);
 // Writes the page's checksum into its field.
 void SetOggPageCrc(Bytes& page);
+// Gives the whole page of size bytes at page a new sequence number and moves
+// its checksum by the change without reading the body (the checksum is
+// linear), so a checksum that held still holds and a wrong one stays wrong.
+void SetOggPageSequence(std::uint8_t* page, std::size_t size, std::uint32_t sequence);
 
 // Lays out packets, one after the other, on pages of at most 255 lacing
 // values: a packet of n bytes takes n / 255 values of 255 and one of n % 255

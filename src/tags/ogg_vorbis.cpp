@@ -101,31 +101,42 @@ std::uint64_t LastGranule(const ByteSource& source, std::uint32_t serial, std::u
 }
 
 // Copies the pages from offset to the end with the sequence numbers of the
-// stream's pages moved by delta; a page whose checksum held gets a new one.
-// Bytes that are no page are copied as they are.
+// stream's pages moved by delta and their checksums moved with them. Bytes
+// that are no page are copied as they are. Reads and writes a MiB at a time.
 bool CopyRenumbered(const FileSource& source, std::uint64_t offset, std::uint32_t serial, std::uint32_t delta,
                     int out) {
-  Bytes buffer;
-  bool ours = true;  // a later link of a chain may use the serial again
+  constexpr std::size_t kChunk = 1u << 20;  // more than the largest page (65307 bytes)
+  bool ours = true;                         // a later link of a chain may use the serial again
   while (offset < source.size()) {
-    OggPage page;
-    if (!ReadOggPage(source, offset, page)) break;
-    Bytes bytes = source.bytes(offset, std::size_t(page.totalSize()));
-    if (bytes.empty()) return false;
-    if (ours && page.serial == serial) {
-      const bool valid = OggPageCrcValid(bytes);
-      WriteLE32(bytes.data() + 18, page.sequence + delta);
-      if (valid) SetOggPageCrc(bytes);
-      if (page.flags & kOggLastPage) ours = false;
+    Bytes pages = source.bytes(offset, std::size_t(std::min<std::uint64_t>(kChunk, source.size() - offset)));
+    if (pages.empty()) return false;
+    const std::size_t read = pages.size();
+    std::size_t pos = 0;
+    bool noPage = false;
+    while (pos + 27 <= pages.size()) {
+      std::uint8_t* p = pages.data() + pos;
+      if (std::memcmp(p, "OggS", 4) != 0 || p[4] != 0) {
+        noPage = true;
+        break;
+      }
+      if (pos + 27 + p[26] > pages.size()) break;
+      std::size_t total = 27 + std::size_t(p[26]);
+      for (std::size_t i = 0; i < p[26]; ++i) total += p[27 + i];
+      if (pos + total > pages.size()) break;
+      if (ours && ReadLE32(p + 14) == serial) {
+        SetOggPageSequence(p, total, ReadLE32(p + 18) + delta);
+        if (p[5] & kOggLastPage) ours = false;
+      }
+      pos += total;
     }
-    buffer.insert(buffer.end(), bytes.begin(), bytes.end());
-    if (buffer.size() >= (1u << 20)) {
-      if (!WriteBytes(out, buffer)) return false;
-      buffer.clear();
-    }
-    offset += page.totalSize();
+    if (!WriteBytes(out, pages.data(), pos)) return false;
+    offset += pos;
+    // A page the chunk's end cut is read whole with the next chunk; at the
+    // file's end (a cut page there) or at bytes that are no page, the rest is
+    // copied as it is.
+    if (noPage || pos == 0 || offset - pos + read >= source.size()) break;
   }
-  return WriteBytes(out, buffer) && CopyRange(source.fd(), offset, source.size() - offset, out);
+  return CopyRange(source.fd(), offset, source.size() - offset, out);
 }
 
 }  // namespace

@@ -125,3 +125,25 @@ TEST(OggPages, ReadRefusesPagesThatDoNotFit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A new sequence number moves the checksum exactly as recomputing would, for
+// pages of every size; a wrong checksum stays wrong.
+TEST(OggPages, NewSequenceNumberKeepsTheChecksumRight) {
+  for (std::size_t bodySize : {0u, 1u, 254u, 255u, 4000u, 65025u}) {
+    auto pages = tags::PaginatePackets({Packet(bodySize, 3)}, 77, 5);
+    ASSERT_FALSE(pages.empty());
+    Bytes page = pages.front();
+    tags::SetOggPageSequence(page.data(), page.size(), 0x12345678);
+    EXPECT_EQ(tags::ReadLE32(&page[18]), 0x12345678u);
+    EXPECT_TRUE(tags::OggPageCrcValid(page)) << bodySize;
+
+    Bytes broken = pages.front();
+    broken[22] ^= 1;
+    tags::SetOggPageSequence(broken.data(), broken.size(), 9);
+    EXPECT_FALSE(tags::OggPageCrcValid(broken)) << bodySize;
+  }
+}
+
+}  // namespace
