@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_wav.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,14 +14,9 @@
 
 namespace end_test {
 
-Bytes ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+Bytes ReadAll(const fs::path& p) { return zovedu_test::ReadFile(p.string()); }
 
-void WriteAll(const fs::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+void WriteAll(const fs::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 Bytes Concat(const std::vector<Bytes>& parts) {
   Bytes out;

@@ -2,6 +2,8 @@
 // in each encoding, and a header in front.
 #pragma once
 
+#include "support/test_wav.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -87,12 +89,7 @@ inline Bytes Audio(std::size_t n) {
   return b;
 }
 
-inline Bytes ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-inline void WriteAll(const std::filesystem::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+inline Bytes ReadAll(const std::filesystem::path& p) { return zovedu_test::ReadFile(p.string()); }
+inline void WriteAll(const std::filesystem::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 }  // namespace id3test

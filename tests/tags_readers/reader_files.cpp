@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_wav.h"
+
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,15 +17,9 @@
 
 namespace readers_test {
 
-Bytes ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+Bytes ReadAll(const fs::path& p) { return zovedu_test::ReadFile(p.string()); }
 
-void WriteAll(const fs::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary)
-      .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+void WriteAll(const fs::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 void Tool(const std::string& program, const std::vector<std::string>& args) {
   const std::string path = program.find('/') == std::string::npos ? "/usr/bin/" + program : program;

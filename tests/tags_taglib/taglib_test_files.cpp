@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_wav.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -49,14 +51,9 @@ for k, vs in (f.tags.items() if f.tags is not None else []):
 
 }  // namespace
 
-Bytes ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+Bytes ReadAll(const fs::path& p) { return zovedu_test::ReadFile(p.string()); }
 
-void WriteAll(const fs::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+void WriteAll(const fs::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 fs::path MakeWma(const fs::path& dir, const std::string& name, const std::vector<std::string>& metadata) {
   return MakeAudio(dir, name, "wmav2", metadata);

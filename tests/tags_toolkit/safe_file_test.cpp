@@ -1,6 +1,8 @@
 #include "tags/toolkit/safe_file.h"
 
 #include <gtest/gtest.h>
+
+#include "support/test_wav.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,14 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using tags::Bytes;
 
-Bytes ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+Bytes ReadAll(const fs::path& p) { return zovedu_test::ReadFile(p.string()); }
 
-void WriteAll(const fs::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+void WriteAll(const fs::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 Bytes Pattern(std::size_t n, std::uint8_t seed = 1) {
   Bytes b(n);

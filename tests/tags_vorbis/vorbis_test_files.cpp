@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_wav.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -10,15 +12,9 @@
 
 namespace vorbis_test {
 
-Bytes ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+Bytes ReadAll(const fs::path& p) { return zovedu_test::ReadFile(p.string()); }
 
-void WriteAll(const fs::path& p, const Bytes& b) {
-  std::ofstream(p, std::ios::binary)
-      .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+void WriteAll(const fs::path& p, const Bytes& b) { zovedu_test::WriteFile(p, b); }
 
 std::string ToolOutput(const std::string& program, const std::vector<std::string>& args, int* exitCode) {
   const zovedu_test::RunResult r = zovedu_test::RunProgram("/usr/bin/" + program, args);
