@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tags/ape_tag.h"
+#include "tags/file_reader.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/toolkit/byte_source.h"
@@ -16,20 +17,13 @@ namespace tags {
 enum class AacHeaderType { Unknown, ADIF, ADTS };
 enum class AacProfile { Unknown, Main, LC, SSR, LTP };
 
-class TAACfile {
+class TAACfile : public TTaggedAudio {
  public:
   bool ReadFromFile(const std::string& path);
   bool ReadFromSource(const ByteSource& source);
-  bool Valid() const { return valid_; }
-
-  TID3v1 ID3v1;
-  TID3v2 ID3v2;
-  TAPEtag APEtag;
 
   int Channels() const { return channels_; }
   int SampleRate() const { return sampleRate_; }
-  double Duration() const { return duration_; }
-  int BitRate() const { return bitRate_; }  // kbit/s
   AacHeaderType HeaderType() const { return headerType_; }
   AacProfile Profile() const { return profile_; }
   // 2 or 4 (ADTS: the MPEG-2 or MPEG-4 flag), 0 for ADIF.
@@ -42,14 +36,11 @@ class TAACfile {
   bool ReadADIF(const ByteSource& source, std::uint64_t start, std::uint64_t audioBytes);
   bool ReadADTS(const ByteSource& source, std::uint64_t start, std::uint64_t end);
 
-  bool valid_ = false;
   AacHeaderType headerType_ = AacHeaderType::Unknown;
   AacProfile profile_ = AacProfile::Unknown;
   int mpegVersion_ = 0;
   int channels_ = 0;
   int sampleRate_ = 0;
-  int bitRate_ = 0;
-  double duration_ = 0;
   bool vbr_ = false;
   std::uint64_t frames_ = 0;
 };

@@ -43,6 +43,25 @@ inline AudioRange LoadFileTags(const ByteSource& source, TID3v2& id3v2, TID3v1& 
   return range;
 }
 
+// What every reader of an audio file with ID3 and APE tags offers: the file's
+// three tags and the stream facts all of them derive.
+class TTaggedAudio {
+ public:
+  bool Valid() const { return valid_; }
+
+  TID3v1 ID3v1;
+  TID3v2 ID3v2;
+  TAPEtag APEtag;
+
+  double Duration() const { return duration_; }  // seconds
+  int BitRate() const { return bitRate_; }        // kbit/s over the audio data
+
+ protected:
+  bool valid_ = false;
+  double duration_ = 0;
+  int bitRate_ = 0;
+};
+
 // kbit/s of bytes played in seconds, rounded and kept within int.
 inline int KbitPerSecond(double bytes, double seconds) {
   if (!(seconds > 0)) return 0;

@@ -7,26 +7,20 @@
 #include <string>
 
 #include "tags/ape_tag.h"
+#include "tags/file_reader.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/toolkit/byte_source.h"
 
 namespace tags {
 
-class TMonkey {
+class TMonkey : public TTaggedAudio {
  public:
   bool ReadFromFile(const std::string& path);
   bool ReadFromSource(const ByteSource& source);
-  bool Valid() const { return valid_; }
-
-  TID3v1 ID3v1;
-  TID3v2 ID3v2;
-  TAPEtag APEtag;
 
   int Channels() const { return channels_; }
   int SampleRate() const { return sampleRate_; }
-  double Duration() const { return duration_; }
-  int BitRate() const { return bitRate_; }  // kbit/s over the audio data
   int Version() const { return version_; }  // e.g. 3990 for 3.99
   int CompressionLevel() const { return compression_; }  // 1000 (fast) .. 5000 (insane)
   // "Fast", "Normal", "High", "Extra High", "Insane" or "Unknown".
@@ -43,7 +37,6 @@ class TMonkey {
   bool ReadNewHeader(const ByteSource& source, std::uint64_t start);
   bool ReadOldHeader(const ByteSource& source, std::uint64_t start);
 
-  bool valid_ = false;
   int version_ = 0;
   int compression_ = 0;
   std::uint32_t flags_ = 0;
@@ -54,8 +47,6 @@ class TMonkey {
   std::uint32_t finalFrameBlocks_ = 0;
   std::uint32_t totalFrames_ = 0;
   std::uint64_t totalSamples_ = 0;
-  double duration_ = 0;
-  int bitRate_ = 0;
 };
 
 }  // namespace tags

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tags/ape_tag.h"
+#include "tags/file_reader.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/toolkit/byte_source.h"
@@ -35,21 +36,14 @@ struct MpegFrameHeader {
   bool SameStream(const MpegFrameHeader& other) const;
 };
 
-class TMPEGaudio {
+class TMPEGaudio : public TTaggedAudio {
  public:
   bool ReadFromFile(const std::string& path);
   bool ReadFromSource(const ByteSource& source);
-  bool Valid() const { return valid_; }
-
-  TID3v1 ID3v1;
-  TID3v2 ID3v2;
-  TAPEtag APEtag;
 
   int Channels() const { return valid_ ? frame_.Channels() : 0; }
   int SampleRate() const { return valid_ ? frame_.sampleRate : 0; }
-  double Duration() const { return duration_; }
-  // kbit/s: the average over the file for VBR, the frame's rate otherwise.
-  int BitRate() const { return bitRate_; }
+  // BitRate: the average over the file for VBR, the frame's rate otherwise.
   MpegVersion Version() const { return frame_.version; }
   int Layer() const { return frame_.layer; }
   MpegChannelMode ChannelMode() const { return frame_.channelMode; }
@@ -65,12 +59,9 @@ class TMPEGaudio {
   void Reset();
   void ReadVbrHeader(const ByteSource& source);
 
-  bool valid_ = false;
   MpegFrameHeader frame_;
   std::uint64_t framePosition_ = 0;
   std::uint64_t audioSize_ = 0;
-  double duration_ = 0;
-  int bitRate_ = 0;
   bool vbr_ = false;
   std::uint32_t vbrFrames_ = 0;
   std::uint32_t vbrBytes_ = 0;

@@ -6,26 +6,20 @@
 #include <string>
 
 #include "tags/ape_tag.h"
+#include "tags/file_reader.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/toolkit/byte_source.h"
 
 namespace tags {
 
-class TMPEGplus {
+class TMPEGplus : public TTaggedAudio {
  public:
   bool ReadFromFile(const std::string& path);
   bool ReadFromSource(const ByteSource& source);
-  bool Valid() const { return valid_; }
-
-  TID3v1 ID3v1;
-  TID3v2 ID3v2;
-  TAPEtag APEtag;
 
   int Channels() const { return channels_; }
   int SampleRate() const { return sampleRate_; }
-  double Duration() const { return duration_; }
-  int BitRate() const { return bitRate_; }  // kbit/s over the audio data
   // 4 .. 8; StreamSubversion() is 1 for 7.1.
   int StreamVersion() const { return streamVersion_; }
   int StreamSubversion() const { return streamSubversion_; }
@@ -40,16 +34,13 @@ class TMPEGplus {
   bool ReadVersion7(const std::uint8_t* header);
   bool ReadVersion8(const ByteSource& source, std::uint64_t start, std::uint64_t end);
 
-  bool valid_ = false;
   int streamVersion_ = 0;
   int streamSubversion_ = 0;
   int channels_ = 0;
   int sampleRate_ = 0;
-  int bitRate_ = 0;
   int profile_ = -1;
   std::uint32_t frames_ = 0;
   std::uint64_t samples_ = 0;
-  double duration_ = 0;
 };
 
 }  // namespace tags
