@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "tags/end_tags.h"
+#include "tags/spliced_source.h"
 #include "tags/toolkit/byte_order.h"
 #include "tags/toolkit/safe_file.h"
 #include "tags/toolkit/text.h"
@@ -164,6 +165,12 @@ bool TAPEtag::SaveTags(const std::string& path) {
     if (id3v1.size() != kId3v1Size) return false;
     tail.insert(tail.end(), id3v1.begin(), id3v1.end());
   }
+  // The ID3v1 tag's last bytes may read as an APE footer once the file has
+  // grown; a save that would not read back as written is refused.
+  const EndTagLayout result = LocateEndTags(SplicedSource(*file, layout.audioEnd, tail));
+  if (!result.hasApe || result.apeOffset != layout.audioEnd || result.apeSize != tagSize ||
+      result.hasId3v1 != layout.hasId3v1)
+    return false;
   if (!ReplaceTail(path, layout.audioEnd, tail)) return false;
   Exists = true;
   Version = ReadLE32(&tail[tagSize - 24]);

@@ -26,6 +26,15 @@ void PutField(Bytes& tag, std::size_t offset, std::size_t size, const std::strin
   std::memcpy(&tag[offset], latin1.data(), latin1.size());
 }
 
+// Characters of comment the tag's comment field holds. With a track number
+// 28; without one also 28 when the 29th is a space and the 30th is not, as
+// the reader would take that 30th for a track number.
+std::size_t CommentRoom(const std::string& comment, std::uint8_t track) {
+  if (track != 0) return 28;
+  const std::string latin1 = Utf8ToLatin1(TrimRight(comment));
+  return latin1.size() >= 30 && latin1[28] == ' ' && latin1[29] != ' ' ? 28 : 30;
+}
+
 void SetLong(std::string_view v, std::string& plain, std::string& ext) {
   plain = TrimRight(v);
   ext = Utf8Length(plain) >= kLongValue ? plain : std::string();
@@ -132,15 +141,20 @@ bool TID3v1::LoadTags(const ByteSource& source, bool withFields) {
     const Bytes block = source.bytes(layout.lyrics3Offset, layout.lyrics3SizeValue);
     if (block.size() != layout.lyrics3SizeValue) return false;
     for (const Lyrics3Field& f : ParseLyrics3Fields(block)) {
-      const std::string value = Latin1ToUtf8(f.value);
       if (f.name == "IND") continue;
+      if (f.name == "IMG") {
+        Image = Latin1ToUtf8(f.value);
+        continue;
+      }
+      // Texts end at a NUL, as in the 128-byte tag, so that a short value
+      // reads the same from either place.
+      const std::string value = Latin1ToUtf8(f.value.substr(0, f.value.find('\0')));
       if (f.name == "LYR") Lyrics = NormaliseLineEnds(Trim(value));
       else if (f.name == "INF") SetComment(value);
       else if (f.name == "AUT") Author = Trim(value);
       else if (f.name == "EAL") SetAlbum(Trim(value));
       else if (f.name == "EAR") SetArtist(Trim(value));
       else if (f.name == "ETT") SetTitle(Trim(value));
-      else if (f.name == "IMG") Image = value;
       else break;
     }
   }
@@ -154,7 +168,7 @@ Bytes TID3v1::RenderTag() const {
   PutField(tag, 33, 30, Artist());
   PutField(tag, 63, 30, Album());
   PutField(tag, 93, 4, Year());
-  PutField(tag, 97, Track != 0 ? 28 : 30, Comment());
+  PutField(tag, 97, CommentRoom(Comment(), Track), Comment());
   if (Track != 0) tag[126] = Track;
   tag[127] = GenreID;
   return tag;
@@ -163,13 +177,17 @@ Bytes TID3v1::RenderTag() const {
 Bytes TID3v1::RenderLyricsBlock() const {
   // Due when there is something the 128 bytes cannot hold: lyrics, an author
   // or a value longer than 30 characters.
+  // A comment of 29 or 30 characters the comment field cannot hold whole goes
+  // into the block too.
+  const std::string& longComment =
+      extComment_.empty() && Utf8Length(comment_) > CommentRoom(comment_, Track) ? comment_ : extComment_;
   const auto has = [](const std::string& v) { return !Trim(v).empty(); };
   if (!has(Lyrics) && !has(Author) && !has(extTitle_) && !has(extArtist_) && !has(extAlbum_) &&
-      !has(extComment_))
+      !has(longComment))
     return {};
   std::vector<Lyrics3Field> fields;
   const std::pair<const char*, const std::string*> values[] = {
-      {"EAL", &extAlbum_}, {"EAR", &extArtist_}, {"ETT", &extTitle_}, {"INF", &extComment_},
+      {"EAL", &extAlbum_}, {"EAR", &extArtist_}, {"ETT", &extTitle_}, {"INF", &longComment},
       {"AUT", &Author},    {"LYR", &Lyrics},     {"IMG", &Image}};
   for (const auto& [name, value] : values)
     if (has(*value)) fields.push_back({name, Utf8ToLatin1(*value)});

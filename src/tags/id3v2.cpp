@@ -51,30 +51,39 @@ bool SplitLink(const Bytes& c, std::string& description, std::string& link) {
   return true;
 }
 
-// TCON holds "(17)", "17", "(17)Rock" or a name.
+// The genre list's name for a number of up to 3 digits, else empty.
+std::string GenreNameOfDigits(std::string_view digits) {
+  if (digits.empty() || digits.size() > 3) return {};
+  for (char c : digits)
+    if (c < '0' || c > '9') return {};
+  const char* name = GenreName(LeadingNumber(digits));
+  return name ? name : "";
+}
+
+// A plain genre text: a number is the list's genre, anything else a name.
+std::string GenreFromText(const std::string& text) {
+  const std::string name = GenreNameOfDigits(text);
+  return name.empty() ? text : name;
+}
+
+// TCON holds "(17)", "17", "(17)Rock" or a name. The text after the
+// references reads like a plain TCON, so that the genre written back (that
+// text alone) reads the same.
 std::string GenreFromTcon(const std::string& text) {
-  auto nameOf = [](std::string_view digits) -> std::string {
-    if (digits.empty() || digits.size() > 3) return {};
-    for (char c : digits)
-      if (c < '0' || c > '9') return {};
-    const char* name = GenreName(LeadingNumber(digits));
-    return name ? name : "";
-  };
   if (!text.empty() && text[0] == '(' && text.compare(0, 2, "((") != 0) {
     const std::size_t close = text.rfind(')');
     if (close != std::string::npos) {
       const std::string rest = Trim(std::string_view(text).substr(close + 1));
-      if (!rest.empty()) return rest;
+      if (!rest.empty()) return GenreFromText(rest);
       const std::size_t firstClose = text.find(')');
       const std::string_view inner = std::string_view(text).substr(1, firstClose - 1);
       if (inner == "RX") return "Remix";
       if (inner == "CR") return "Cover";
-      const std::string name = nameOf(inner);
+      const std::string name = GenreNameOfDigits(inner);
       return name.empty() ? text : name;
     }
   }
-  const std::string name = nameOf(text);
-  return name.empty() ? text : name;
+  return GenreFromText(text);
 }
 
 bool IsFieldFrame(const std::string& id) {
@@ -183,16 +192,19 @@ bool TID3v2::LoadTags(const ByteSource& source) {
     if (plain && f.id == "WXXX" && !haveLink) {
       std::string description, link;
       if (SplitLink(f.content, description, link) && description.empty()) {
+        // An empty link is no link: a save leaves the frame out, so it must
+        // not keep a later frame from giving the link either.
         Link = link;
-        haveLink = true;
+        haveLink = !link.empty();
         continue;
       }
     }
     // Read-only values; their frames are written back unchanged.
     if (plain) {
-      if (f.id == "TDRC" && fallbackYear.empty()) fallbackYear = Utf8Left(FrameText(f.content), 4);
+      // The first 4 characters, trimmed as a TYER text is.
+      if (f.id == "TDRC" && fallbackYear.empty()) fallbackYear = Trim(Utf8Left(FrameText(f.content), 4));
       else if (f.id == "TORY" && VersionID == 2 && fallbackYear.empty())
-        fallbackYear = Utf8Left(FrameText(f.content), 4);
+        fallbackYear = Trim(Utf8Left(FrameText(f.content), 4));
       else if (f.id == "TIT1" && fallbackTitle.empty()) fallbackTitle = FrameText(f.content);
       else if (f.id == "TOAL" && fallbackAlbum.empty()) fallbackAlbum = FrameText(f.content);
       else if (f.id == "TOPE" && OrigArtist.empty()) OrigArtist = FrameText(f.content);
@@ -200,11 +212,12 @@ bool TID3v2::LoadTags(const ByteSource& source) {
     }
     OtherFrames.push_back(std::move(f));
   }
-  // Without a plain link, a described one gives the link (its description
-  // is not kept).
+  // Without a plain link, the first described one with a link gives it (its
+  // description is not kept).
   for (auto it = OtherFrames.begin(); !haveLink && it != OtherFrames.end(); ++it) {
-    std::string description;
-    if (it->id == "WXXX" && it->flags == 0 && SplitLink(it->content, description, Link)) {
+    std::string description, link;
+    if (it->id == "WXXX" && it->flags == 0 && SplitLink(it->content, description, link) && !link.empty()) {
+      Link = link;
       OtherFrames.erase(it);
       break;
     }

@@ -85,17 +85,21 @@ std::string VorbisComment::Value(std::string_view name) const {
 }
 
 void VorbisComment::Set(std::string_view name, std::string_view value) {
-  const int i = Find(name);
+  // A field reads its first item, so a value it reads already changes nothing.
+  if (Value(name) == value) return;
   if (value.empty()) {
-    if (i >= 0) items.erase(items.begin() + i);
+    // Removing only the first item would let the next one show through.
+    for (std::size_t i = items.size(); i-- > 0;)
+      if (SameName(NameOf(items[i]), name)) items.erase(items.begin() + std::ptrdiff_t(i));
     return;
   }
   std::string item(name);
   item += '=';
   item += value;
+  const int i = Find(name);
   if (i < 0)
     items.push_back(std::move(item));
-  else if (ReadValue(items[std::size_t(i)]) != value)
+  else
     items[std::size_t(i)] = std::move(item);
 }
 

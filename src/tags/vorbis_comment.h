@@ -31,9 +31,9 @@ struct VorbisComment {
   int Find(std::string_view name) const;
   // The value of that item as UTF-8, trimmed; empty when there is none.
   std::string Value(std::string_view name) const;
-  // The first item of name gets value; an empty value removes that item, a
-  // missing item is appended. An item whose value reads as value already is
-  // left byte for byte.
+  // Nothing changes when the field reads as value already. Otherwise the
+  // first item of name gets value (appended when missing); an empty value
+  // removes every item of name, so that the field then reads empty.
   void Set(std::string_view name, std::string_view value);
 };
 

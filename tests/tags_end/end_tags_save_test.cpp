@@ -69,6 +69,29 @@ TEST_F(EndTagSave, ApeSaveKeepsAudioThenApeThenId3v1) {
   }
 }
 
+// An ID3v1 tag whose last 32 bytes read as an APE footer that claims a bit
+// more than the file holds: after an APE save in front of it that footer
+// would fit and hide the new tag, so the save is refused and the file stays.
+TEST_F(EndTagSave, ApeSaveThatWouldNotReadBackIsRefused) {
+  const Bytes audio = Audio();
+  Bytes id3 = Id3v1Bytes("old v1");
+  const Bytes footer = ApeBytes({});
+  std::copy(footer.end() - 32, footer.end(), id3.end() - 32);
+  const std::uint32_t claim = std::uint32_t(audio.size() + 128 + 8);
+  for (int i = 0; i < 4; ++i) id3[128 - 32 + 12 + i] = std::uint8_t(claim >> (8 * i));
+  const Bytes file = Concat({audio, id3});
+  const std::string path = Put(file);
+  TAPEtag tag;
+  tag.LoadTags(path);
+  TID3v1 v1;
+  ASSERT_TRUE(v1.LoadTags(path, true));
+  ASSERT_TRUE(v1.Exists);
+  tag.SetTitle("New title");
+  EXPECT_FALSE(tag.SaveTags(path));
+  EXPECT_EQ(ReadAll(path), file);
+  EXPECT_FALSE(fs::exists(path + "~"));
+}
+
 TEST_F(EndTagSave, ApeStripKeepsId3v1AndDropsLyrics3) {
   const Bytes audio = Audio(), id3 = Id3v1Bytes("v1");
   const std::string path =

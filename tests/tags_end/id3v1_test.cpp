@@ -124,6 +124,35 @@ TEST(Id3v1, TrackKeptThroughRenderWithItsShorterComment) {
   EXPECT_EQ(Field(out, 97, 28), std::string(28, 'n'));
 }
 
+// A comment the field cannot hold whole, for the track number or for a space
+// that would read as the track's marker, goes whole into the block; the
+// track reads back as it was.
+TEST(Id3v1, CommentsOf29And30CharactersReadBackWhole) {
+  struct Case {
+    std::string comment;
+    std::uint8_t track;
+    bool block;
+  };
+  const Case cases[] = {
+      {std::string(30, 'c'), 0, false},
+      {std::string(28, 'c') + " d", 0, true},
+      {std::string(28, 'c') + "  ", 0, false},  // trailing spaces go
+      {std::string(29, 'c'), 4, true},
+      {std::string(28, 'c'), 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.comment + " / " + std::to_string(c.track));
+    TID3v1 tag;
+    tag.SetComment(c.comment);
+    tag.Track = c.track;
+    const Bytes block = tag.RenderLyricsBlock();
+    EXPECT_EQ(!block.empty(), c.block);
+    const TID3v1 back = Load(Concat({block, tag.RenderTag()}));
+    EXPECT_EQ(back.Comment(), tags::TrimRight(c.comment));
+    EXPECT_EQ(back.Track, c.track);
+  }
+}
+
 TEST(Id3v1, GenreByName) {
   const std::pair<const char*, int> cases[] = {
       {"Rock", 17}, {"rock", 17}, {"ROCK", 17}, {"rOcK", 17}, {"Blues", 0}, {"synthpop", 147},
@@ -192,6 +221,22 @@ TEST(Lyrics3Block, ReadingStopsAtBadFields) {
     EXPECT_EQ(tag.Author, c.author);
     EXPECT_EQ(tag.Title(), c.title);
   }
+}
+
+// A NUL ends a text in the block as it does in the 128-byte tag, so a short
+// value reads the same before and after a save.
+TEST(Lyrics3Block, TextsEndAtANul) {
+  using namespace std::string_literals;
+  const std::string fields =
+      "IND0000200EAR00011[00:0\0\0\0" "1 lETT00038"s + std::string(33, 't') + "\0tail"s + "AUT00004au\0x"s;
+  const TID3v1 tag = Load(Concat({Audio(100), Lyrics3Bytes(fields), Id3v1Bytes("x")}));
+  EXPECT_EQ(tag.Artist(), "[00:0");
+  EXPECT_EQ(tag.Title(), std::string(33, 't'));
+  EXPECT_EQ(tag.Author, "au");
+  const TID3v1 again = Load(Concat({tag.RenderLyricsBlock(), tag.RenderTag()}));
+  EXPECT_EQ(again.Artist(), tag.Artist());
+  EXPECT_EQ(again.Title(), tag.Title());
+  EXPECT_EQ(again.Author, tag.Author);
 }
 
 TEST(Lyrics3Block, ValuesAreCutToWhatTheSizeFieldsHold) {

@@ -113,6 +113,10 @@ TEST(Id3v2Read, FieldsFromTheirFrames) {
 TEST(Id3v2Read, YearFromRecordingTimeWhenNoTyer) {
   EXPECT_EQ(Load(Tag(4, Frame24("TDRC", Text(3, "2004-05")))).Year, "2004");
   EXPECT_EQ(Load(Tag(2, Frame22("TOR", Text(0, "1977")))).Year, "1977");
+  // Cut to 4 characters, then trimmed, so the TYER written reads the same.
+  const TID3v2 cut = Load(Tag(4, Frame24("TDRC", Text(3, "eng\x01zz"))));
+  EXPECT_EQ(cut.Year, "eng");
+  EXPECT_EQ(Load(cut.Render(0)).Year, "eng");
 }
 
 TEST(Id3v2Read, LinkFromADescribedFrameWhenNoPlainOne) {
@@ -121,14 +125,49 @@ TEST(Id3v2Read, LinkFromADescribedFrameWhenNoPlainOne) {
   EXPECT_TRUE(t.OtherFrames.empty());
 }
 
+// The link and the frames kept beside it read the same after a save.
+TEST(Id3v2Read, LinkChoiceSurvivesASave) {
+  const Bytes plainEmpty = Frame23("WXXX", {0, 0});
+  const Bytes plainX = Frame23("WXXX", Cat({{0, 0}, B("http://x")}));
+  const Bytes shop = Frame23("WXXX", Cat({Text(0, "shop"), {0}, B("http://shop")}));
+  const Bytes shopEmpty = Frame23("WXXX", Cat({Text(0, "shop"), {0}}));
+  struct Case {
+    const char* name;
+    Bytes body;
+    std::string link;
+    std::size_t otherFrames;
+  } cases[] = {
+      {"plain empty link, then a described one", Cat({plainEmpty, shop}), "http://shop", 0},
+      {"plain empty link, then a plain one", Cat({plainEmpty, plainX}), "http://x", 0},
+      {"plain link before a described one", Cat({shop, plainX}), "http://x", 1},
+      {"described empty link, then a described one", Cat({shopEmpty, shop}), "http://shop", 1},
+      {"only an empty link", plainEmpty, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TID3v2 t = Load(Tag(3, c.body));
+    EXPECT_EQ(t.Link, c.link);
+    EXPECT_EQ(t.OtherFrames.size(), c.otherFrames);
+    const TID3v2 again = Load(t.Render(0));
+    EXPECT_EQ(again.Link, c.link);
+    ASSERT_EQ(again.OtherFrames.size(), t.OtherFrames.size());
+    for (std::size_t i = 0; i < t.OtherFrames.size(); ++i)
+      EXPECT_EQ(again.OtherFrames[i].content, t.OtherFrames[i].content);
+  }
+}
+
 TEST(Id3v2Read, GenreForms) {
   const std::pair<const char*, const char*> cases[] = {
       {"(17)", "Rock"}, {"17", "Rock"}, {"(17)Rock", "Rock"}, {"(17)Hard Rock", "Hard Rock"},
       {"(9)(138)", "Metal"}, {"Synthwave", "Synthwave"}, {"(300)", "(300)"}, {"2017 Hits", "2017 Hits"},
-      {" 0 ", "Blues"}, {"(RX)", "Remix"}, {"((Parens)", "((Parens)"}};
+      {" 0 ", "Blues"}, {"(RX)", "Remix"}, {"((Parens)", "((Parens)"},
+      // Text after the references reads like a plain TCON.
+      {"(T1XX)7", "Hip-Hop"}, {"(17)300", "300"}, {"(T1XX)", "(T1XX)"}};
   for (const auto& [stored, read] : cases) {
     SCOPED_TRACE(stored);
-    EXPECT_EQ(Load(Tag(3, Frame23("TCON", Text(0, stored)))).Genre, read);
+    const TID3v2 t = Load(Tag(3, Frame23("TCON", Text(0, stored))));
+    EXPECT_EQ(t.Genre, read);
+    EXPECT_EQ(Load(t.Render(0)).Genre, read);  // the genre saved reads the same
   }
 }
 

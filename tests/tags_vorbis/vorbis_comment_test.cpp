@@ -132,4 +132,47 @@ TEST(VorbisComment, ApplyChangesOnlyTheFirstItemOfEachField) {
   }
 }
 
+// A field reads its first item; whatever Set stores must read back as the
+// value, and a value the field reads already leaves the items byte for byte.
+TEST(VorbisComment, SetWithRepeatedItemsReadsBackWhatWasSet) {
+  struct Case {
+    std::vector<std::string> items;
+    std::string value;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {{"title=", "TITLE=second"}, "", {"title=", "TITLE=second"}},
+      {{"title= first ", "TITLE=second"}, "first", {"title= first ", "TITLE=second"}},
+      {{"TITLE=first", "X=1", "title=second"}, "", {"X=1"}},
+      {{"TITLE=first", "X=1", "TITLE=second"}, "new", {"TITLE=new", "X=1", "TITLE=second"}},
+      {{"title=", "TITLE=second"}, "second", {"TITLE=second", "TITLE=second"}},
+      {{"X=1"}, "new", {"X=1", "TITLE=new"}},
+      {{"X=1"}, "", {"X=1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.items.front() + " <- '" + c.value + "'");
+    VorbisComment vc;
+    vc.items = c.items;
+    vc.Set("TITLE", c.value);
+    EXPECT_EQ(vc.items, c.expected);
+    EXPECT_EQ(vc.Value("TITLE"), c.value);
+  }
+
+  // Fields stored unchanged change nothing, even when a later item of the
+  // same name holds another value.
+  VorbisComment vc;
+  vc.items = {"title=", "TITLE=second", "tracknumber=", "TRACKNUMBER=4", "ARTIST=", "PERFORMER=P"};
+  tags::CommentFields f;
+  f.Read(vc);
+  f.Apply(vc);
+  tags::CommentFields again;
+  again.Read(vc);
+  EXPECT_EQ(again.Title, "");
+  EXPECT_EQ(again.Track, 0);
+  EXPECT_EQ(again.Artist, "P");
+  EXPECT_EQ(vc.items[0], "title=");
+  EXPECT_EQ(vc.items[1], "TITLE=second");
+  EXPECT_EQ(vc.items[2], "tracknumber=");
+}
+
 }  // namespace
