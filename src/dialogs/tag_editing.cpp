@@ -13,21 +13,13 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The three tags of an MP3, APE, AAC or MPC reader as the editor shows them.
-template <typename Reader>
-TagValues FromID3v2(const Reader& r) {
-  const auto& t = r.ID3v2;
+// The six values of a tag that keeps them as plain fields (ID3v2, APE).
+template <typename Tag>
+TagValues FromFields(const Tag& t) {
   return {t.Title, t.Artist, t.Album, t.Year, t.Genre, t.Comment};
 }
-template <typename Reader>
-TagValues FromID3v1(const Reader& r) {
-  const auto& t = r.ID3v1;
+TagValues FromID3v1(const tags::TID3v1& t) {
   return {t.Title(), t.Artist(), t.Album(), t.Year(), t.Genre(), t.Comment()};
-}
-template <typename Reader>
-TagValues FromApe(const Reader& r) {
-  const auto& t = r.APEtag;
-  return {t.Title, t.Artist, t.Album, t.Year, t.Genre, t.Comment};
 }
 template <typename Reader>
 TagValues FromVorbis(const Reader& r) {
@@ -94,9 +86,9 @@ OpenedTags OpenTagged(Reader& reader, const std::string& path, TagSaveKind kind)
   opened.id3v1 = {true, reader.ID3v1.Exists};
   opened.id3v2 = {true, reader.ID3v2.Exists};
   opened.ape = {true, reader.APEtag.Exists};
-  if (opened.ape.checked) opened.values = FromApe(reader);
-  if (opened.id3v1.checked) opened.values = FromID3v1(reader);
-  if (opened.id3v2.checked) opened.values = FromID3v2(reader);
+  if (opened.ape.checked) opened.values = FromFields(reader.APEtag);
+  if (opened.id3v1.checked) opened.values = FromID3v1(reader.ID3v1);
+  if (opened.id3v2.checked) opened.values = FromFields(reader.ID3v2);
   return opened;
 }
 
@@ -165,7 +157,7 @@ OpenedTags ReadTagsForEditing(TagReaders& readers, const std::string& path, cons
     opened.kind = TagSaveKind::Mp3;
     opened.id3v1 = {true, readers.mpeg.ID3v1.Exists};
     opened.id3v2 = {true, readers.mpeg.ID3v2.Exists};
-    opened.values = opened.id3v2.checked ? FromID3v2(readers.mpeg) : FromID3v1(readers.mpeg);
+    opened.values = opened.id3v2.checked ? FromFields(readers.mpeg.ID3v2) : FromID3v1(readers.mpeg.ID3v1);
   } else if (type == "APE") {
     opened = OpenTagged(readers.monkey, path, TagSaveKind::Ape);
   } else if (type == "MPC") {
