@@ -15,6 +15,7 @@ ZOVEDU_PACKAGES=(
   sox ffmpeg xvfb xdotool x11-utils xauth locales
   alsa-utils xdg-utils
   id3v2 python3-mutagen clang libclang-rt-14-dev
+  systemd tzdata
 )
 
 log() { printf '%s\n' "$*" >&2; }
