@@ -250,7 +250,22 @@ std::vector<std::string> SystemdRunArguments(const TaskRecord& record, const std
   if (record.priorityClass == IDLE_PRIORITY_CLASS) args.push_back("--nice=19");
   args.push_back("--setenv=ZOVEDU_TASK=" + unitBase);
   if (!record.workingDirectory.empty()) args.push_back("--working-directory=" + record.workingDirectory);
-  for (auto& word : TaskCommand(record)) args.push_back(std::move(word));
+  args.push_back("--");  // a program whose name starts with "-" is not an option
+  // The manager expands $VAR in the arguments of the unit systemd-run makes;
+  // "$$" stands for one "$" there. The program word is taken as it is.
+  std::vector<std::string> command = TaskCommand(record);
+  for (std::size_t i = 0; i < command.size(); ++i) {
+    std::string word = std::move(command[i]);
+    if (i > 0) {
+      std::string doubled;
+      for (char c : word) {
+        if (c == '$') doubled += '$';
+        doubled += c;
+      }
+      word = std::move(doubled);
+    }
+    args.push_back(std::move(word));
+  }
   return args;
 }
 

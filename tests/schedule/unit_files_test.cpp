@@ -288,7 +288,7 @@ TEST(ServiceUnit, ExecLinesCarryTheArgumentsUnchanged) {
   EXPECT_EQ(std::count(idleArgs.begin(), idleArgs.end(), "--working-directory=" + idle.workingDirectory), 1);
   const auto normalArgs = SystemdRunArguments(normal, base);
   EXPECT_EQ(normalArgs, (std::vector<std::string>{"/usr/bin/systemd-run", "--user", "--no-block", "--collect",
-                                                  "--setenv=ZOVEDU_TASK=" + base, normal.applicationName,
+                                                  "--setenv=ZOVEDU_TASK=" + base, "--", normal.applicationName,
                                                   "--setenv=ZOVEDU_TASK=", "x"}));
 }
 
