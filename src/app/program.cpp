@@ -1,20 +1,48 @@
-// Creates the windows in their order and runs the message loop.
+// Creates the windows in their order and runs the message loop. A second
+// start hands its command line to the program already running and ends.
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
 
+#include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
+#include "schedule/systemd/user_manager.h"
 #include "services/app_error.h"
 #include "services/message_service.h"
 
+namespace {
+SingleInstance::Request RequestFrom(QStringList args) {
+  // The running program may have another working folder.
+  if (args.size() > 2 && IsRunArgument(args.at(1))) args[2] = QFileInfo(args.at(2)).absoluteFilePath();
+  return {args, qEnvironmentVariable("ZOVEDU_TASK")};
+}
+}  // namespace
+
 int RunProgram(QApplication& app) {
+  const QStringList args = app.arguments();
+  SingleInstance instance;
+  if (const auto answer = instance.Acquire(RequestFrom(args))) {
+    QString message;
+    const int code = SingleInstance::ExitCodeFor(*answer, &message);
+    if (!message.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(message));
+    return code;
+  }
   app.setQuitOnLastWindowClosed(true);
   Tfrmmain frmmain;
   Tfrmoption frmoption(&frmmain, &frmmain);
   frmmain.SetOptionsDialog(&frmoption);
+  frmmain.SetCommandLine(args, qEnvironmentVariable("ZOVEDU_TASK"));
+  frmmain.ReleaseInstance = [&instance] { instance.Release(); };
+  instance.SetHandler([&frmmain](const SingleInstance::Request& r) { return frmmain.HandOver(r.arguments, r.task); });
   // Logout or kill: stop and complete a recording, save, end.
   TerminationSignals endSignals;
   QObject::connect(&endSignals, &TerminationSignals::received, &frmmain, [&frmmain] { frmmain.CloseWithoutAsking(); });
   frmmain.show();
+  // Scheduled runs started later reach this desktop; not waited for.
+  if (!(args.size() > 1 && IsRunArgument(args.at(1))))
+    QTimer::singleShot(0, &frmmain, [] { schedule::ExportSessionEnvironment(); });
   return app.exec();
 }

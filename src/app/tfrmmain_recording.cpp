@@ -93,8 +93,13 @@ bool Tfrmmain::ChooseOutputFile(QString& path) {
   OutputNameSources sources;
   sources.numberedName = [this](int n) { return frmoption_->NextOutputName(true, n); };
   if (FWizardName) sources.wizardName = FWizardOutName;
-  if (FScheduledRun) sources.scheduledName = FScheduledOutName;
   sources.alwaysOverwrite = frmoption_->coverwrite->isChecked();
+  // A task that records daily keeps the earlier days' files unless every
+  // existing file is to be replaced.
+  if (FScheduledRun)
+    sources.scheduledName = sources.alwaysOverwrite
+                                ? FScheduledOutName
+                                : FirstFreeName(FScheduledOutName, [](const QString& p) { return QFileInfo::exists(p); });
   sources.removeExisting = cformat->currentIndex() == kWv;  // the WavPack encoder will not replace a file
   sources.exists = [](const QString& p) { return QFileInfo::exists(p); };
   sources.remove = [](const QString& p) { return QFile::remove(p); };
@@ -208,6 +213,7 @@ void Tfrmmain::StartRecording() {
   FEngine->play();
   Rectimer->start();
   SetControlState(ControlState::Recording);
+  if (!FTaskUnit.isEmpty() && !FTaskRecording) TaskRecordingStarted();
   ReclistClick();  // Edit Tag is off for the file being recorded
   if (frmoption_->csot->isChecked()) SetStayOnTop(true);
 }
@@ -230,6 +236,7 @@ void Tfrmmain::StopRecording() {
   SetControlState(ControlState::IdleAfterStop);
   ReclistClick();
   FScheduledRun = false;
+  TaskRecordingEnded();
   // Nothing plays after a stop that a close or a termination signal made.
   if (frmoption_ && frmoption_->cadd->isChecked()) AddFinishedRecording(!FClosing && !closingWithoutAsking_);
 }
