@@ -13,6 +13,7 @@
 #include "dialogs/tfrmoption.h"
 #include "dialogs/tfrmtag.h"
 #include "dsp/recording_filters.h"
+#include "schedule/task_scheduler.h"
 #include "app/scan_thread.h"
 #include "app/tspectrum.h"
 #include "app/idle_picture.h"
@@ -118,7 +119,11 @@ void Tfrmmain::FormShow() {
   FSpectrum->FMode = FVisMode;
   FindSoundEditor();
   LoadRecordingList();
-  if (frmoption_ && frmoption_->cimrun->isChecked()) btnrecClick();
+  FillTaskListAtStart();
+  if (FCommandLine.size() > 1 && IsRunArgument(FCommandLine.at(1)))
+    RunModeCheck();
+  else if (frmoption_ && frmoption_->cimrun->isChecked())
+    btnrecClick();
 }
 
 bool Tfrmmain::FormCloseQuery() {

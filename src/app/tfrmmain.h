@@ -16,9 +16,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QImage>
+#include <QStringList>
+#include <QVariantMap>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/control_states.h"
@@ -38,6 +42,9 @@ class Tfrmoption;
 class Tfrmtag;
 struct TagReaders;
 class TImageList;
+class TTaskScheduler;
+class TTaskItem;
+class QTreeWidgetItem;
 
 class Tfrmmain : public QWidget, public MainWindowLink {
   Q_OBJECT
@@ -113,6 +120,20 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void SilenceAction();
   void cdarClick();
 
+  // Scheduled run. The command line (arguments as given, the program
+  // first) and the task a service started us for ($ZOVEDU_TASK, may be empty).
+  void SetCommandLine(const QStringList& arguments, const QString& taskUnit = QString());
+  // At the end of the first showing: "-run" [task file] applies the file and
+  // records as the Record button does.
+  void RunModeCheck();
+  // Applies a task file; a key missing or out of range is skipped and the
+  // others still applied. FScheduledRun is set when it named the output file.
+  void ApplyTaskConfig(const QString& path);
+  // Another start's command line: "-run" records here when idle ("started",
+  // or "busy" while recording, "failed" when the start failed); anything
+  // else brings this window to the front ("shown").
+  QString HandOver(const QStringList& arguments, const QString& taskUnit);
+
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
@@ -123,6 +144,30 @@ class Tfrmmain : public QWidget, public MainWindowLink {
 
   // Lower panels.
   void btnreclistClick();
+
+  // Task list. Rows keep the task's name; the task itself is looked up when
+  // a row is used, so a rebuilt scheduler list never leaves a row dangling.
+  void RefreshTaskList();
+  void UpdateTaskListItem(QTreeWidgetItem* row);
+  void SchedulerBeforeTaskAdded(TTaskScheduler* sender, TTaskItem* task, bool& canAdd);
+  void tasklistClick();
+  void Add1Click();
+  void Properties1Click();
+  void DeleteTask1Click();
+  void Disable1Click();
+  void RunTask1Click();
+  void Refresh1Click();
+  // First showing: fills the list when the scheduler answers; without a
+  // service manager the program runs on and the panel says so when used.
+  void FillTaskListAtStart();
+  // The user opened the task panel: says when the scheduler cannot be used.
+  void TaskPanelOpened();
+  // The scheduler, activated on first use; throws ESchedulerError when the
+  // user's service manager does not answer.
+  TTaskScheduler& ActiveScheduler();
+  std::unique_ptr<TTaskScheduler> Scheduler;
+  // Frees the single-instance socket before "Run Task" starts the task.
+  std::function<void()> ReleaseInstance;
 
   // Recordings list.
   void LoadRecordingList();
@@ -240,6 +285,16 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   int FVisMode = 1;  // spectrum display mode
   bool FListPanelOpen = false;
   QString FScheduledOutName;
+  QStringList FCommandLine;
+  QString FTaskUnit;         // "zovedu-task-<id>" of the run in progress or about to start
+  bool FTaskRecording = false;  // the running recording is that task's
+  // The user's split options while a task's stop time stands in for them.
+  struct SplitOptions {
+    bool stop = false, newFile = false;
+    int choice = -1;  // index of the checked split radio button, -1 none
+    QString length;
+  };
+  std::optional<SplitOptions> FUserSplit;
   std::vector<int> FLoopbackDevices;
   std::vector<std::int16_t> FLeftLevels, FRightLevels;
 
@@ -255,6 +310,9 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   QWidget *displaypanel, *PaintFrame, *PB;
   QLabel* Image1;
   QTreeWidget *Reclist, *tasklist;
+  QPushButton *btnaddtask, *btnedittask, *btndeltask, *btnruntask;
+  QMenu* PopupMenu2;
+  QAction *Add1, *DeleteTask1, *RunTask1, *Disable1, *Refresh1, *Properties1;
   QPushButton *btnplay, *btndel, *btntagedit, *btngoto;
   QMenu* PopupMenu1;
   QAction *menuplay, *menudel, *menuclear, *menutag, *menumail, *menucopy, *menugoto, *Editaudio1;
@@ -265,6 +323,10 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   QAction *ShowMainFrom1, *Help2, *Exit1;
   QAction *Record1, *Pause1, *Stop1, *Wizard1, *Scheduler1, *RecordsList1, *SoundEditor1,
       *Settings1, *Help1, *About1, *Exit2;
+
+ private slots:
+  void UPowerPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
+                               const QStringList& invalidated);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -302,6 +364,15 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail);
   void ShowFormatSize(int format);
   void ToggleStatusColour();
+  // The scheduled run around its recording: the run state, the stop time
+  // shortened by a late start, the battery watch, and after the end the
+  // user's split options back and a finished task deleted when asked.
+  void PrepareTaskRun();
+  void TaskRecordingStarted();
+  void TaskRecordingEnded();
+  void RestoreUserSplit();
+  void WatchBattery(bool on);
+  bool FWatchingBattery = false;
 
   Tfrmoption* frmoption_ = nullptr;
   // The file readers of the tag editor, kept for the whole run, and the editor.
@@ -318,6 +389,12 @@ extern const char* const kHelpPage;
 extern const char* const kStereoMixPage;
 extern const char* const kOfficialSite;
 extern const char* const kSupportAddress;
+
+// "-run", in any case, and nothing longer.
+bool IsRunArgument(const QString& argument);
+// path when no file of that name exists, else the first free
+// "<base>-<n><ext>" with n >= 2 (an earlier recording is never replaced).
+QString FirstFreeName(const QString& path, const std::function<bool(const QString&)>& exists);
 
 // Program entry after the application object exists: creates the windows in
 // order and runs the message loop.

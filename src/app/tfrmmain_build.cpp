@@ -168,7 +168,26 @@ void Tfrmmain::BuildControls() {
   grectask->setGeometry(6, 312, 518, 154);
   grectask->hide();
   tasklist = Named(new QTreeWidget(grectask), "tasklist");
-  tasklist->setGeometry(8, 18, 502, 128);
+  tasklist->setGeometry(8, 18, 470, 128);
+  tasklist->setHeaderLabels({QStringLiteral("Task Name"), QStringLiteral("Schedule"), QStringLiteral("Status")});
+  for (const auto& [column, width] : {std::pair{0, 120}, {1, 300}, {2, 80}}) tasklist->setColumnWidth(column, width);
+  tasklist->setRootIsDecorated(false);
+  tasklist->setSelectionMode(QAbstractItemView::SingleSelection);
+  tasklist->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tasklist->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tasklist->setContextMenuPolicy(Qt::CustomContextMenu);
+  const auto taskButton = [this](const char* name, QStyle::StandardPixmap icon, const char* hint, int y) {
+    auto* b = Named(new QPushButton(grectask), name);
+    b->setGeometry(482, y, 28, 28);
+    b->setIcon(style()->standardIcon(icon));
+    b->setToolTip(QString::fromLatin1(hint));
+    return b;
+  };
+  btnaddtask = taskButton("btnaddtask", QStyle::SP_FileDialogNewFolder, "Add new record task", 18);
+  btnedittask = taskButton("btnedittask", QStyle::SP_FileDialogDetailedView, "Edit record task", 51);
+  btndeltask = taskButton("btndeltask", QStyle::SP_TrashIcon, "Delete record task", 84);
+  btnruntask = taskButton("btnruntask", QStyle::SP_MediaPlay, "Run record task", 117);
+  for (QPushButton* b : {btnedittask, btndeltask, btnruntask}) b->setEnabled(false);
 
   // Non-visual parts.
   Rectimer = Named(new QTimer(this), "Rectimer");
@@ -191,6 +210,16 @@ void Tfrmmain::BuildMenus() {
   PopupMenu3->addSeparator();
   Exit1 = Item(PopupMenu3, "Exit1", "Exit");
   TrayIcon1->setContextMenu(PopupMenu3);
+
+  PopupMenu2 = Named(new QMenu(this), "PopupMenu2");
+  Add1 = Item(PopupMenu2, "Add1", "Add Task");
+  DeleteTask1 = Item(PopupMenu2, "DeleteTask1", "Delete Task");
+  PopupMenu2->addSeparator();
+  RunTask1 = Item(PopupMenu2, "RunTask1", "Run Task");
+  Disable1 = Item(PopupMenu2, "Disable1", "Disable Task");
+  Refresh1 = Item(PopupMenu2, "Refresh1", "Refresh");
+  PopupMenu2->addSeparator();
+  Properties1 = Item(PopupMenu2, "Properties1", "Properties");
 
   PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
   menuplay = Item(PopupMenu1, "menuplay", "Play");

@@ -196,6 +196,26 @@ void Tfrmmain::ConnectEvents() {
   connect(Settings1, &QAction::triggered, btnoption, &QPushButton::click);
   connect(btnreclist, &QPushButton::clicked, this, [this] { btnreclistClick(); });
   connect(RecordsList1, &QAction::triggered, this, [this] { btnreclistClick(); });
-  connect(btnschedule, &QPushButton::clicked, this, [this] { btnscheduleClick(); });
-  connect(Scheduler1, &QAction::triggered, this, [this] { btnscheduleClick(); });
+  connect(btnschedule, &QPushButton::clicked, this, [this] {
+    btnscheduleClick();
+    TaskPanelOpened();
+  });
+  connect(btnaddtask, &QPushButton::clicked, this, [this] { Add1Click(); });
+  connect(btnedittask, &QPushButton::clicked, this, [this] { Properties1Click(); });
+  connect(btndeltask, &QPushButton::clicked, this, [this] { DeleteTask1Click(); });
+  connect(btnruntask, &QPushButton::clicked, this, [this] { RunTask1Click(); });
+  connect(tasklist, &QTreeWidget::itemClicked, this, [this] { tasklistClick(); });
+  connect(tasklist, &QTreeWidget::itemDoubleClicked, this, [this] { Properties1Click(); });
+  connect(tasklist, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu2->popup(tasklist->viewport()->mapToGlobal(at)); });
+  connect(Add1, &QAction::triggered, this, [this] { Add1Click(); });
+  connect(DeleteTask1, &QAction::triggered, this, [this] { DeleteTask1Click(); });
+  connect(RunTask1, &QAction::triggered, this, [this] { RunTask1Click(); });
+  connect(Disable1, &QAction::triggered, this, [this] { Disable1Click(); });
+  connect(Refresh1, &QAction::triggered, this, [this] { Refresh1Click(); });
+  connect(Properties1, &QAction::triggered, this, [this] { Properties1Click(); });
+  connect(Scheduler1, &QAction::triggered, this, [this] {
+    btnscheduleClick();
+    TaskPanelOpened();
+  });
 }

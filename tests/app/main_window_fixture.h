@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "app/task_store_choice.h"
 #include "app/tfrmmain.h"
 #include "audio/virtual/virtual_backend.h"
+#include "schedule/in_memory_backend.h"
 #include "services/platform_info.h"
 #include "support/test_desktop.h"
 #include "support/test_messages.h"
@@ -23,6 +25,8 @@ class MainWindowTest : public ::testing::Test {
     backend->addOutputDevice("Speakers", true, 48000, 2);
     zaudio::UseBackend(backend);
     zaudio::SetConfig(zaudio::CONFIG_REC_LOOPBACK, 0);
+    // The window never touches the user's real scheduled tasks.
+    SetTaskBackendFactory([] { return std::make_unique<schedule::InMemoryBackend>(); });
   }
   void TearDown() override {
     window.reset();
@@ -30,6 +34,7 @@ class MainWindowTest : public ::testing::Test {
     zaudio::Free();
     zaudio::OverrideVersionsForTesting(0, 0);
     PlatformInfo::resetForTesting();
+    SetTaskBackendFactory({});
   }
 
   static zaudio::VirtualDevice Device(const char* name, zaudio::DWORD flags, zaudio::DWORD rate = 44100) {
