@@ -148,6 +148,8 @@ int main(int argc, char** argv) {
   }
   int result = 0;
   try {
+    // Let it finish starting before the saves reload it.
+    bench::RunChild({"systemctl", "--user", "is-system-running", "--wait"}, bench::ChildStdout::Discard);
     schedule::SystemdBackend store("/usr/bin/true");
     for (int i = 0; i < kTasks; ++i) store.Save(BenchTask(i));
 

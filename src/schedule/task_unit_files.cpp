@@ -96,26 +96,18 @@ std::optional<std::string> Unquoted(std::string_view value) {
   return CUnescape(inner);
 }
 
-// Exec*= quoting; `doubleDollar` off for the program word.
+// Exec*= quoting: the C escapes of CEscape inside double quotes, with "%"
+// (a specifier) and, except in the program word, "$" (a variable) doubled.
+// A NUL cannot be part of an argument and is dropped.
 std::string QuoteExec(std::string_view text, bool doubleDollar) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\0') continue;  // cannot be part of an argument
-    if (c == '\\') out += "\\\\";
-    else if (c == '"') out += "\\\"";
-    else if (c == '%') out += "%%";
-    else if (c == '$' && doubleDollar) out += "$$";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\r') out += "\\r";
-    else if (u < 0x20 || u == 0x7f) out += "\\x", AppendHexByte(out, u);
-    else if (u < 0x80) out += c;
-    else if (const std::size_t n = Utf8SequenceAt(text, i)) out.append(text.substr(i, n)), i += n - 1;
-    else out += "\\x", AppendHexByte(out, u);
+  std::string literal;
+  literal.reserve(text.size());
+  for (char c : text) {
+    if (c == '\0') continue;
+    if (c == '%' || (c == '$' && doubleDollar)) literal += c;
+    literal += c;
   }
-  return out + "\"";
+  return "\"" + CEscape(literal) + "\"";
 }
 
 std::string Description(const TaskRecord& record) {

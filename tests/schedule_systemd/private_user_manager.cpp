@@ -129,8 +129,12 @@ std::unique_ptr<PrivateUserManager> PrivateUserManager::Start(const fs::path& ro
       whyNot = why.str();
       return nullptr;
     }
-    if (fs::exists(manager->runtimeDir / "systemd" / "private") && schedule::UserManager().Answers())
+    if (fs::exists(manager->runtimeDir / "systemd" / "private") && schedule::UserManager().Answers()) {
+      // Reloads sent while it still starts its default target can go
+      // unanswered on a busy machine: let it finish starting first.
+      manager->Systemctl({"is-system-running", "--wait"});
       return manager;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   whyNot = "the user service manager did not answer within 30 s: " + Tail(log);
