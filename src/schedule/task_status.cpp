@@ -21,11 +21,12 @@ bool HadStart(const TASK_TRIGGER& t, std::time_t now) {
   tm.tm_year = t.wBeginYear - 1900;
   tm.tm_mon = t.wBeginMonth - 1;
   tm.tm_mday = t.wBeginDay;
-  tm.tm_isdst = -1;
-  const std::time_t beginDay = std::mktime(&tm);
+  // Midnight UTC of the begin date, two days early: before local midnight of
+  // that date in any zone, and no start lies before the begin date. timegm
+  // needs no time zone lookup.
+  const std::time_t beginDay = timegm(&tm);
   if (beginDay == static_cast<std::time_t>(-1)) return false;
-  // A day early: no start lies before the begin date, whatever the clock change.
-  const std::optional<std::time_t> first = NextRunAfter(t, beginDay - 86400);
+  const std::optional<std::time_t> first = NextRunAfter(t, beginDay - 2 * 86400);
   return first && *first <= now;
 }
 

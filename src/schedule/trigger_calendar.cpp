@@ -47,16 +47,14 @@ int DaysInMonth(int y, int m) {
 bool ValidDate(int y, int m, int d) { return y > 0 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m); }
 
 // ---- local wall time to instant ----
+// Only localtime_r here: unlike mktime it does not re-read the zone on
+// every call; the public entry points call tzset() once instead.
 
-std::tm WallTm(const Date& dt, int hour, int minute, int isdst) {
+// Seconds the local clock is ahead of UTC at instant t.
+long UtcOffset(std::time_t t) {
   std::tm tm{};
-  tm.tm_year = dt.y - 1900;
-  tm.tm_mon = dt.m - 1;
-  tm.tm_mday = dt.d;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_isdst = isdst;
-  return tm;
+  localtime_r(&t, &tm);
+  return tm.tm_gmtoff;
 }
 
 // The local wall clock of an instant as seconds on a zone-free time line,
@@ -73,21 +71,18 @@ std::int64_t WallSeconds(std::time_t t) {
 // forward) gives the end of the gap.
 std::optional<std::time_t> ResolveLocal(const Date& dt, int hour, int minute) {
   const std::int64_t wanted = DayNumber(dt) * 86400 + hour * 3600 + minute * 60;
-  std::vector<std::time_t> tries;
-  for (int isdst : {0, 1}) {
-    std::tm tm = WallTm(dt, hour, minute, isdst);
-    const std::time_t t = std::mktime(&tm);
-    if (t != static_cast<std::time_t>(-1)) tries.push_back(t);
-  }
-  if (tries.empty()) return std::nullopt;
+  // Zone offsets stay within a day, so the instant lies within a day of the
+  // wall time read as UTC; the offsets a day either side are the candidates.
+  const std::time_t tries[2] = {static_cast<std::time_t>(wanted - UtcOffset(wanted - 86400)),
+                                static_cast<std::time_t>(wanted - UtcOffset(wanted + 86400))};
   std::optional<std::time_t> exact;
   for (std::time_t t : tries)
     if (WallSeconds(t) == wanted && (!exact || t < *exact)) exact = t;
   if (exact) return exact;
   // In a gap: the two readings straddle the change; find the first instant
   // whose wall clock is at or past the wanted time.
-  std::time_t lo = *std::min_element(tries.begin(), tries.end());
-  std::time_t hi = *std::max_element(tries.begin(), tries.end());
+  std::time_t lo = std::min(tries[0], tries[1]);
+  std::time_t hi = std::max(tries[0], tries[1]);
   if (WallSeconds(lo) >= wanted) return lo;
   if (WallSeconds(hi) < wanted) return hi;
   while (hi - lo > 1) {  // invariant: wall(lo) < wanted <= wall(hi)
@@ -256,6 +251,7 @@ CalendarSpec CalendarFor(const TASK_TRIGGER& trigger) { return CalendarFor(trigg
 CalendarSpec CalendarFor(const TASK_TRIGGER& t, std::time_t now) {
   CalendarSpec spec;
   if (!Runnable(t)) return spec;
+  tzset();
   const std::string date = DatePattern(t);
   if (date.empty()) {  // never starts: nothing to schedule, nothing to filter
     spec.exact = true;
@@ -282,6 +278,7 @@ CalendarSpec CalendarFor(const TASK_TRIGGER& t, std::time_t now) {
 
 std::optional<std::time_t> NextRunAfter(const TASK_TRIGGER& t, std::time_t after) {
   if (!Runnable(t)) return std::nullopt;
+  tzset();
   const std::int64_t beginDay = DayNumber(BeginDate(t));
   const std::int64_t endDay = HasEnd(t) ? DayNumber(EndDate(t)) : INT64_MAX;
   // A start on day D happens on local date D; look one day back in case the
