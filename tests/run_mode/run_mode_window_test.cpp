@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTimeZone>
 #include <QRadioButton>
 
 #include "app/recording_window_fixture.h"
 #include "app/task_store_choice.h"
 #include "schedule/in_memory_backend.h"
+#include "services/clock.h"
 #include "schedule/task_run_state.h"
 #include "schedule/task_unit_files.h"
 #include "schedule_systemd/task_triggers_for_tests.h"
@@ -92,7 +94,15 @@ TEST_F(RunModeTest, BadKeyIsSkippedAndTheRestApplied) {
   EXPECT_FALSE(options->csplitstop->isChecked());
 }
 
+// The stop time is recording time: the program's clock jumping over
+// midnight and into summer time while it records changes nothing.
 TEST_F(RunModeTest, StopTimeEndsTheRecordingAndTheUserSplitComesBack) {
+  const QTimeZone berlin("Europe/Berlin");
+  FixedClock clock(QDateTime(QDate(2027, 3, 27), QTime(23, 59, 59), berlin));
+  SetClock(&clock);
+  struct RestoreClock {
+    ~RestoreClock() { SetClock(nullptr); }
+  } restore;
   Tfrmmain& w = Open();
   options->csplitnew->setChecked(true);
   options->csplit74->setChecked(true);
@@ -103,7 +113,9 @@ TEST_F(RunModeTest, StopTimeEndsTheRecordingAndTheUserSplitComesBack) {
   EXPECT_TRUE(options->csplitstop->isChecked());
   EXPECT_TRUE(options->csplitcl->isChecked());
   Second();
+  clock.set(QDateTime(QDate(2027, 3, 28), QTime(0, 0, 1), berlin));  // past midnight
   Second();
+  clock.set(QDateTime(QDate(2027, 3, 28), QTime(3, 0, 2), berlin));  // 02:00 became 03:00
   EXPECT_NE(w.FRecordChannel, 0u);
   Second();
   EXPECT_EQ(w.FRecordChannel, 0u);
