@@ -33,28 +33,15 @@
 namespace fs = std::filesystem;
 using namespace schedule;
 
+using zovedu_test::ReadText;
+using zovedu_test::WaitFor;
+
 namespace {
 
 // Long enough that a start a few seconds late on a busy machine still
 // records (a run later than its stop time is skipped).
 constexpr int kStopSeconds = 5;
 constexpr double kTolerance = 0.3;
-
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The container's duration as ffprobe reads it; nullopt when it cannot.
 std::optional<double> Duration(const fs::path& file) {
@@ -143,7 +130,7 @@ class ScheduledRecordingTest : public ::testing::Test {
                 << manager_->Systemctl({"status", "--no-pager", unitBase_ + ".timer", unitBase_ + ".service"}).out
                 << "\nRuns:\n"
                 << manager_->Systemctl({"list-units", "--all", "--no-pager", "run-*"}).out << "\nManager log:\n"
-                << ReadFile(scratch_ / "manager" / "manager.log") << "\n";
+                << ReadText(scratch_ / "manager" / "manager.log") << "\n";
     }
   }
 
@@ -231,8 +218,8 @@ TEST_F(ScheduledRecordingTest, TimerStartsTheRecordingAndALaterRunHandsOver) {
   const fs::path handedOver = scratch_ / "sched-2.wav";
   const fs::path recordingList = home_ / "Documents" / "ridi" / "reclist.txt";
   ASSERT_TRUE(WaitFor([&] {
-    return ReadFile(recordingList).find(handedOver.filename().string()) != std::string::npos;
-  }, 60)) << "the handed-over recording did not finish; the list holds:\n" << ReadFile(recordingList);
+    return ReadText(recordingList).find(handedOver.filename().string()) != std::string::npos;
+  }, 60)) << "the handed-over recording did not finish; the list holds:\n" << ReadText(recordingList);
   EXPECT_TRUE(Near(Duration(handedOver), kStopSeconds)) << Duration(handedOver).value_or(-1) << " s";
 
   // Asked to end, it closes normally and leaves both files complete.

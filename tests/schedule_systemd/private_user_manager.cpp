@@ -44,6 +44,22 @@ bool Exited(pid_t pid, int& status) { return ::waitpid(pid, &status, WNOHANG) ==
 
 }  // namespace
 
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::unique_ptr<PrivateUserManager> PrivateUserManager::Start(const fs::path& root,
                                                               std::string& whyNot) {
   const std::string program = ManagerProgram();

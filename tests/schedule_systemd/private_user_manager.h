@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,6 +41,11 @@ class PrivateUserManager {
   pid_t pid_ = 0;
   std::map<std::string, std::optional<std::string>> savedEnv_;
 };
+
+// Polls the condition every 100 ms; false when the deadline passed first.
+bool WaitFor(const std::function<bool()>& condition, int seconds);
+// The whole file; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
 
 // GTEST_SKIP with the reason, or a failure when CI=true.
 #define ZOVEDU_REQUIRE_USER_MANAGER(managerPtr, whyNot)                         \

@@ -27,25 +27,12 @@ namespace fs = std::filesystem;
 using namespace schedule;
 using zovedu_test::TriggerAt;
 
+using zovedu_test::ReadText;
+using zovedu_test::WaitFor;
+
 namespace {
 
 std::string ThisProgram() { return fs::read_symlink("/proc/self/exe").string(); }
-
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::vector<std::string> SplitAtNul(const std::string& text) {
   std::vector<std::string> parts;
@@ -176,11 +163,11 @@ TEST_F(SystemdBackendTest, RunsReachTheProgramWithItsArgumentsIntact) {
     ASSERT_TRUE(WaitFor([&] { return fs::exists(LogFile()); }, seconds))
         << "the program did not run:\n"
         << manager_->Systemctl({"status", "--no-pager", base + ".timer", base + ".service"}).out
-        << "\nmanager log:\n" << ReadFile(scratch_ / "manager.log");
+        << "\nmanager log:\n" << ReadText(scratch_ / "manager.log");
 
     std::vector<std::string> expected{base};
     expected.insert(expected.end(), kHostileArguments.begin(), kHostileArguments.end());
-    EXPECT_EQ(SplitAtNul(ReadFile(LogFile())), expected);
+    EXPECT_EQ(SplitAtNul(ReadText(LogFile())), expected);
     // The due check hands the planned start to the run; Run clears it.
     const TaskRunState state = backend_->RunState(task.name);
     EXPECT_EQ(state.dueStart, byTimer ? std::optional<std::time_t>(planned) : std::nullopt);
@@ -217,7 +204,7 @@ TEST_F(SystemdBackendTest, StartupTriggerGetsAnAutostartEntryThatFollowsDisablin
   const fs::path entry = fs::path(AutostartFolder()) / (base + ".desktop");
 
   backend_->Save(task);
-  const std::string text = ReadFile(entry);
+  const std::string text = ReadText(entry);
   EXPECT_NE(text.find("\nExec=systemctl --user start " + base + ".service\n"), std::string::npos)
       << text;
   EXPECT_EQ(text.find("Hidden=true"), std::string::npos) << text;
@@ -226,7 +213,7 @@ TEST_F(SystemdBackendTest, StartupTriggerGetsAnAutostartEntryThatFollowsDisablin
 
   task.flags = TASK_FLAG_DISABLED;
   backend_->Save(task);
-  EXPECT_NE(ReadFile(entry).find("\nHidden=true\n"), std::string::npos);
+  EXPECT_NE(ReadText(entry).find("\nHidden=true\n"), std::string::npos);
 
   task.triggers[0] = TriggerAt(TASK_TIME_TRIGGER_DAILY, std::time(nullptr) + 3600);
   backend_->Save(task);
