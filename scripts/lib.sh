@@ -16,6 +16,8 @@ ZOVEDU_PACKAGES=(
   alsa-utils xdg-utils
   id3v2 python3-mutagen clang libclang-rt-14-dev
   systemd tzdata
+  libxcb1-dev libxcb-keysyms1-dev libxcb-xkb-dev icewm xbindkeys
+  debootstrap lintian desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
 )
 
 log() { printf '%s\n' "$*" >&2; }

@@ -134,6 +134,9 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   // else brings this window to the front ("shown").
   QString HandOver(const QStringList& arguments, const QString& taskUnit);
 
+  // Hotkeys (tfrmmain_hotkeys.cpp). action: 0 start, 1 pause, 2 stop.
+  void HotkeyMessage(int action);
+
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
@@ -230,6 +233,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void SetStayOnTop(bool onTop) override;
   void ReleaseHotkeys() override;
   void InstallHotkeys() override;
+  void ReinstallHotkeys() override;
   void UpdateFormatInfo() override;
   void SetOutputFolder(const QString& folder) override;
 

@@ -53,11 +53,6 @@ void Tfrmmain::SetStayOnTop(bool onTop) {
   if (visible) show();  // changing window flags hides the window
 }
 
-// Hotkeys are installed by the hotkey subsystem; until it exists there is
-// nothing to release or install.
-void Tfrmmain::ReleaseHotkeys() {}
-void Tfrmmain::InstallHotkeys() {}
-
 void Tfrmmain::UpdateFormatInfo() {
   const int i = cformat->currentIndex();
   if (i < 0 || i >= kFormatCount) return;

@@ -16,6 +16,7 @@ class MainWindowLink {
   virtual void SetStayOnTop(bool onTop) = 0;
   virtual void ReleaseHotkeys() = 0;
   virtual void InstallHotkeys() = 0;
+  virtual void ReinstallHotkeys() = 0;  // release, then install when enabled
   virtual void UpdateFormatInfo() = 0;
   virtual void SetOutputFolder(const QString& folder) = 0;  // FOutputFolder
 };

@@ -4,6 +4,7 @@
 
 #include "dialogs/option_widgets.h"
 #include "dialogs/tfrmoption.h"
+#include "settings/hotkey_sections.h"
 
 using namespace optionui;
 
@@ -117,9 +118,7 @@ void Tfrmoption::BuildHotkeyPage() {
                      QStringLiteral("Stop Recording")},
                     0);
   QStringList keys;
-  for (char c = '0'; c <= '9'; ++c) keys << QString(QLatin1Char(c));
-  for (char c = 'A'; c <= 'Z'; ++c) keys << QString(QLatin1Char(c));
-  for (int f = 1; f <= 12; ++f) keys << QStringLiteral("F%1").arg(f);
+  for (int k = 0; k < hotkeys::kKeyCount; ++k) keys << hotkeys::KeyName(k);
   cboHotkey = Combo("cboHotkey", keys, 36);
   keyctrl = Check("keyctrl", QStringLiteral("Ctrl"));
   keyshift = Check("keyshift", QStringLiteral("Shift"));

@@ -24,14 +24,13 @@
 #include "dialogs/tfrmoption.h"
 #include "dialogs/up_down.h"
 #include "services/paths.h"
+#include "settings/hotkey_sections.h"
 #include "settings/ini_edit_session.h"
 #include "settings/ini_file.h"
 
 namespace {
 
-const char* const HotkeySections[3] = {"keystart", "keypause", "keystop"};
-constexpr int FirstFunctionKey = 36;  // "F1" in the key list
-constexpr int HotkeyCount = 48;
+constexpr int FirstFunctionKey = hotkeys::kFirstFunctionKey;  // "F1" in the key list
 
 // Sets FHotkeyLoading for as long as the hotkey controls are being filled.
 class HotkeyLoadingScope {
@@ -198,16 +197,13 @@ void Tfrmoption::ResetPageDefaults(int page) {
 void Tfrmoption::LoadHotkeyOfAction(int action) {
   if (action < 0 || action > 2) return;
   HotkeyLoadingScope loading(FHotkeyLoading);
-  const IniFile ini(SettingsPath());
-  const QString section = QString::fromLatin1(HotkeySections[action]);
+  // The page shows exactly what the main window grabs.
+  const hotkeys::HotkeyCombination c = hotkeys::CombinationOf(action, hotkeys::ReadSections(SettingsPath())[action]);
   cobaction->setCurrentIndex(action);
-  keyctrl->setChecked(ini.ReadBool(section, QStringLiteral("keyctrl"), false));
-  keyshift->setChecked(ini.ReadBool(section, QStringLiteral("keyshift"), false));
-  keyalt->setChecked(ini.ReadBool(section, QStringLiteral("keyalt"), true));
-  const int defaultKey = FirstFunctionKey + action;
-  int key = ini.ReadInteger(section, QStringLiteral("hotkey"), defaultKey);
-  if (key < 0 || key >= HotkeyCount) key = defaultKey;  // no such key: show the default
-  cboHotkey->setCurrentIndex(key);
+  keyctrl->setChecked(c.modifiers & hotkeys::kModControl);
+  keyshift->setChecked(c.modifiers & hotkeys::kModShift);
+  keyalt->setChecked(c.modifiers & hotkeys::kModAlt);
+  cboHotkey->setCurrentIndex(c.key);
 }
 
 void Tfrmoption::LoadStartHotkey() { LoadHotkeyOfAction(0); }
@@ -217,7 +213,7 @@ void Tfrmoption::SaveHotkeyOfAction() {
   const int action = cobaction->currentIndex();
   if (action < 0 || action > 2) return;
   IniEditSession session(SettingsPath());
-  const QString section = QString::fromLatin1(HotkeySections[action]);
+  const QString section = hotkeys::SectionName(action);
   session.WriteBool(section, QStringLiteral("keyctrl"), keyctrl->isChecked());
   session.WriteBool(section, QStringLiteral("keyshift"), keyshift->isChecked());
   session.WriteBool(section, QStringLiteral("keyalt"), keyalt->isChecked());
@@ -234,7 +230,7 @@ void Tfrmoption::WriteDefaultHotkeys() {
     int key;
   } defaults[3] = {{true, FirstFunctionKey}, {true, FirstFunctionKey + 1}, {false, FirstFunctionKey + 2}};
   for (int i = 0; i < 3; ++i) {
-    const QString section = QString::fromLatin1(HotkeySections[i]);
+    const QString section = hotkeys::SectionName(i);
     session.WriteBool(section, QStringLiteral("keyctrl"), false);
     session.WriteBool(section, QStringLiteral("keyshift"), false);
     session.WriteBool(section, QStringLiteral("keyalt"), defaults[i].alt);

@@ -34,6 +34,10 @@ class FakeLink final : public MainWindowLink {
   }
   void ReleaseHotkeys() override { calls << QStringLiteral("release"); }
   void InstallHotkeys() override { calls << QStringLiteral("install"); }
+  void ReinstallHotkeys() override {
+    ReleaseHotkeys();
+    InstallHotkeys();
+  }
   void UpdateFormatInfo() override { calls << QStringLiteral("formatinfo"); }
   void SetOutputFolder(const QString& folder) override { outputFolder = folder; }
 

@@ -23,6 +23,7 @@ class TagLink final : public MainWindowLink {
   void SetStayOnTop(bool onTop) override { stayOnTop = onTop; }
   void ReleaseHotkeys() override {}
   void InstallHotkeys() override {}
+  void ReinstallHotkeys() override {}
   void UpdateFormatInfo() override {}
   void SetOutputFolder(const QString&) override {}
   bool stayOnTop = false;

@@ -1,0 +1,31 @@
+// Global hotkeys on Wayland through the desktop portal's GlobalShortcuts
+// interface: one session with the shortcuts "record", "pause" and "stop", our
+// combinations given as preferred triggers; the desktop has the last word.
+#pragma once
+
+#include <QDBusConnection>
+#include <memory>
+
+#include "app/hotkeys/hotkey_backend.h"
+
+namespace hotkeys {
+
+class PortalGlobalShortcuts : public HotkeyBackend {
+  Q_OBJECT
+
+ public:
+  explicit PortalGlobalShortcuts(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+  ~PortalGlobalShortcuts() override;
+
+  // True when the bus has a portal offering GlobalShortcuts.
+  static bool Available(const QDBusConnection& bus = QDBusConnection::sessionBus());
+
+  void Install(const std::array<HotkeyCombination, kActionCount>& combinations) override;
+  void Release() override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace hotkeys
