@@ -13,7 +13,10 @@ namespace {
 void CaptureOneSecond(benchmark::State& state, zaudio::DWORD rate, zaudio::DWORD flags, bool withVolume) {
   auto backend = std::make_shared<zaudio::VirtualBackend>();
   backend->addOutputDevice("Out", true);
-  zaudio::VirtualDevice mic{"Mic", zaudio::DEVICE_DEFAULT, rate};
+  zaudio::VirtualDevice mic;
+  mic.name = "Mic";
+  mic.flags = zaudio::DEVICE_DEFAULT;
+  mic.rate = rate;
   // A fed buffer rather than the sine generator, so that the figure is the
   // library's own path (conversion, effects, level, delivery) and not sin().
   mic.signal.samples = {0.25f, -0.25f};

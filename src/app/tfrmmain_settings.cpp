@@ -5,6 +5,7 @@
 #include "services/platform_info.h"
 #include "settings/ini_edit_session.h"
 #include "settings/ini_file.h"
+#include "settings/ini_snapshot.h"
 
 namespace {
 const QString kMain = QStringLiteral("Main");
@@ -13,7 +14,7 @@ const QString kMain = QStringLiteral("Main");
 // handler. An index the list does not have gives the key's default def: a
 // list without a selection would leave no channel count, format or file
 // extension to record with.
-void LoadListIndex(const IniFile& ini, QComboBox* list, const QString& key, int def) {
+void LoadListIndex(const IniSnapshot& ini, QComboBox* list, const QString& key, int def) {
   const int index = ini.ReadInteger(kMain, key, def);
   const QSignalBlocker block(list);
   list->setCurrentIndex(index >= 0 && index < list->count() ? index : def);
@@ -21,7 +22,8 @@ void LoadListIndex(const IniFile& ini, QComboBox* list, const QString& key, int 
 }  // namespace
 
 void Tfrmmain::LoadMainSettings() {
-  const IniFile ini(SettingsFilePath(FWorkFolder));
+  // One read of the file for all the values.
+  const IniSnapshot ini(SettingsFilePath(FWorkFolder));
   {
     const QSignalBlocker block(Cvolume);
     Cvolume->setValue(ini.ReadInteger(kMain, QStringLiteral("Volume"), 20));

@@ -13,7 +13,9 @@ class Desktop {
   virtual ~Desktop() = default;
   // The chosen folder, or empty when the user cancelled.
   virtual QString browseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
-  // Opens a local folder, a web page or a mailto: address with the desktop's handler.
+  // Opens a local folder or file, a web page or a mailto: address with the
+  // desktop's handler. False when there is no handler to ask; a handler that
+  // fails later is reported to the user with the target to copy.
   virtual bool open(const QString& target) = 0;
   // Starts a program without a shell; false when it cannot be started.
   virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;

@@ -49,6 +49,22 @@ class LineScanner {
     return true;
   }
 
+  // Like Next, for section headers only: other lines are passed over without
+  // being classified.
+  bool NextHeader(Line& line) {
+    while (pos_ < size_) {
+      qsizetype p = pos_;
+      while (p < size_ && IsBlank(d_[p])) ++p;
+      if (p < size_ && d_[p] == '[') {
+        if (Next(line) && line.kind == LineKind::Header) return true;
+        continue;
+      }
+      const void* nl = std::memchr(d_ + p, '\n', size_t(size_ - p));
+      pos_ = nl ? static_cast<const char*>(nl) - d_ + 1 : size_;
+    }
+    return false;
+  }
+
  private:
   void Classify(Line& line) const {
     const Range content = Trimmed(d_, line.begin, line.end);
@@ -84,12 +100,7 @@ class LineScanner {
 };
 
 bool NameIs(QByteArrayView text, const Line& line, const QString& wanted) {
-  const qsizetype bytes = line.nameEnd - line.nameBegin;
-  // A UTF-8 character takes at most four bytes: longer names cannot match, and
-  // a huge damaged line is never decoded.
-  if (bytes < wanted.size() || bytes > 4 * wanted.size()) return false;
-  const QString name = QString::fromUtf8(text.sliced(line.nameBegin, bytes));
-  return name.compare(wanted, Qt::CaseInsensitive) == 0;
+  return NameMatches(text.sliced(line.nameBegin, line.nameEnd - line.nameBegin), wanted);
 }
 
 // Where a section and a key sit in the text.
@@ -136,6 +147,24 @@ QByteArray LineBreakOf(QByteArrayView text) {
 }
 
 }  // namespace
+
+bool NameMatches(QByteArrayView name, const QString& wanted) {
+  // A UTF-8 character takes at most four bytes: longer names cannot match, and
+  // a huge damaged line is never decoded.
+  if (name.size() < wanted.size() || name.size() > 4 * wanted.size()) return false;
+  return QString::fromUtf8(name).compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+std::vector<SectionHeader> SectionHeaders(QByteArrayView text) {
+  std::vector<SectionHeader> headers;
+  LineScanner scanner(text);
+  Line line;
+  while (scanner.NextHeader(line)) {
+    if (!headers.empty()) headers.back().end = line.begin;
+    headers.push_back({text.sliced(line.nameBegin, line.nameEnd - line.nameBegin), line.begin, text.size()});
+  }
+  return headers;
+}
 
 std::optional<QByteArrayView> FindValue(QByteArrayView text, const QString& section,
                                         const QString& key) {

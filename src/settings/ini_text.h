@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -15,6 +16,20 @@ namespace ini {
 // name (blanks around it removed, quotes still on), or nothing when absent.
 std::optional<QByteArrayView> FindValue(QByteArrayView text, const QString& section,
                                         const QString& key);
+
+// A section header of a text: its name as written (blanks around it removed)
+// and its lines, from the header line to the next header or the end.
+struct SectionHeader {
+  QByteArrayView name;
+  qsizetype begin = 0, end = 0;
+};
+
+// Every section header of the text, in order.
+std::vector<SectionHeader> SectionHeaders(QByteArrayView text);
+
+// Whether a section name or key as written is `wanted`, as lookups compare
+// them: case-insensitively.
+bool NameMatches(QByteArrayView name, const QString& wanted);
 
 // text with the key set to value: the existing line's value replaced, or a new
 // line at the end of the section (before its trailing blank lines), or a new

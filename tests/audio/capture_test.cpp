@@ -195,7 +195,7 @@ TEST_F(VirtualLibrary, VolumeEffectOnOneChannelOf16BitCapture) {
 TEST_F(VirtualLibrary, RealTimeBackendCallsBackOnItsOwnThread) {
   auto rt = std::make_shared<VirtualBackend>(VirtualBackend::Pacing::RealTime);
   rt->addOutputDevice("Out", true);
-  rt->addCaptureDevice(VirtualDevice{"Mic", DEVICE_DEFAULT, 8000});
+  rt->addCaptureDevice(CaptureDevice("Mic", DEVICE_DEFAULT, 8000));
   UseBackend(rt);
   ASSERT_TRUE(RecordInit(-1));
   std::mutex m;

@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/backend.h"
@@ -13,17 +15,26 @@
 #include "audio/virtual/virtual_backend.h"
 #include "audio/zaudio.h"
 
+// A capture device with the default input and signal.
+inline zaudio::VirtualDevice CaptureDevice(std::string name, zaudio::DWORD flags, zaudio::DWORD rate) {
+  zaudio::VirtualDevice device;
+  device.name = std::move(name);
+  device.flags = flags;
+  device.rate = rate;
+  return device;
+}
+
 class VirtualLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
     backend = std::make_shared<zaudio::VirtualBackend>();
     backend->addOutputDevice("Speakers", true, 48000, 2);
-    zaudio::VirtualDevice loop{"Stereo Mix", zaudio::DEVICE_LOOPBACK, 48000};
-    zaudio::VirtualDevice mic{"Microphone", zaudio::DEVICE_DEFAULT, 44100};
+    zaudio::VirtualDevice loop = CaptureDevice("Stereo Mix", zaudio::DEVICE_LOOPBACK, 48000);
+    zaudio::VirtualDevice mic = CaptureDevice("Microphone", zaudio::DEVICE_DEFAULT, 44100);
     mic.inputs = {{"Mic", zaudio::INPUT_TYPE_MIC, true, 0.25f},
                   {"Line", zaudio::INPUT_TYPE_LINE, false, 0.5f},
                   {"CD", zaudio::INPUT_TYPE_CD, true, 0.75f}};
-    zaudio::VirtualDevice usb{"USB Audio", 0, 96000};
+    zaudio::VirtualDevice usb = CaptureDevice("USB Audio", 0, 96000);
     backend->addCaptureDevice(loop);
     backend->addCaptureDevice(mic);
     backend->addCaptureDevice(usb);

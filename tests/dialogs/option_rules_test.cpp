@@ -8,7 +8,9 @@ TEST(OptionRules, NodesMapToPagesAndBack) {
   const int pages[OptionNodeCount] = {0, 1, 2, 3, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
   for (int node = 0; node < OptionNodeCount; ++node) {
     EXPECT_EQ(PageOfNode(node), pages[node]) << node;
-    if (pages[node] >= 0) EXPECT_EQ(NodeOfPage(pages[node]), node);
+    if (pages[node] >= 0) {
+      EXPECT_EQ(NodeOfPage(pages[node]), node);
+    }
   }
   EXPECT_EQ(PageOfNode(16), -1);
   EXPECT_EQ(NodeOfPage(15), -1);

@@ -144,7 +144,9 @@ TEST_F(PageDefaultsTest, DefaultAllRestoresEveryPage) {
       // Page defaults marked "keep" follow the last value set above.
       bool kept = false;
       for (const auto& [bname, bv] : c.before) kept |= QString(bname) == name && bv == v;
-      if (!kept) EXPECT_EQ(value(QString::fromLatin1(name)), v) << c.page << " " << name;
+      if (!kept) {
+        EXPECT_EQ(value(QString::fromLatin1(name)), v) << c.page << " " << name;
+      }
     }
   }
   // The hotkey page wrote its three sections.
