@@ -13,7 +13,7 @@
 #include "dialogs/option_rules.h"
 
 class MainWindowLink;
-class IniFile;
+class IniSnapshot;
 class IniEditSession;
 class TUpDown;
 class QAbstractButton;
@@ -245,7 +245,7 @@ class Tfrmoption : public QDialog {
   void OnDefaultAll();
 
   // settings helpers
-  void LoadSetting(const IniFile& ini, const OptionSetting& s);
+  void LoadSetting(const IniSnapshot& ini, const OptionSetting& s);
   void SaveSetting(IniEditSession& session, const OptionSetting& s) const;
   bool ConditionHolds(OptionSetting::Condition c, bool forSaving) const;
   void ApplyValue(QWidget* control, const QVariant& value);

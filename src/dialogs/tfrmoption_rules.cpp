@@ -294,8 +294,10 @@ void Tfrmoption::OnWmaRadio(bool cbr) {
 }
 
 void Tfrmoption::OnChotkey(bool checked) {
-  link_->ReleaseHotkeys();
-  if (checked) link_->InstallHotkeys();
+  if (checked)
+    link_->ReinstallHotkeys();
+  else
+    link_->ReleaseHotkeys();
 }
 
 void Tfrmoption::UpdateFilterLabels(bool low, bool high) {

@@ -27,6 +27,7 @@
 #include "settings/hotkey_sections.h"
 #include "settings/ini_edit_session.h"
 #include "settings/ini_file.h"
+#include "settings/ini_snapshot.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ bool Tfrmoption::ConditionHolds(OptionSetting::Condition c, bool forSaving) cons
   return false;
 }
 
-void Tfrmoption::LoadSetting(const IniFile& ini, const OptionSetting& s) {
+void Tfrmoption::LoadSetting(const IniSnapshot& ini, const OptionSetting& s) {
   const QVariant absent = AbsentValue(s);
   if (auto* combo = qobject_cast<QComboBox*>(s.control)) {
     int index = ini.ReadInteger(s.section, s.key, absent.toInt());
@@ -112,7 +113,8 @@ void Tfrmoption::LoadSetting(const IniFile& ini, const OptionSetting& s) {
 }
 
 void Tfrmoption::LoadSettings() {
-  const IniFile ini(SettingsPath());
+  // One read of the file for all the values.
+  const IniSnapshot ini(SettingsPath());
   std::optional<int> wmaBitrate, wmaQuality;
   for (const OptionSetting& s : FSettings) {
     if (s.condition == OptionSetting::Condition::WmaCbr ||
@@ -176,9 +178,12 @@ void Tfrmoption::ResetPageDefaults(int page) {
     case 7:
       WriteDefaultHotkeys();
       LoadStartHotkey();
-      chotkey->setChecked(true);
-      link_->ReleaseHotkeys();
-      link_->InstallHotkeys();
+      // Checking the box installs them; when it was checked already, the
+      // new combinations replace the old ones here.
+      if (chotkey->isChecked())
+        link_->ReinstallHotkeys();
+      else
+        chotkey->setChecked(true);
       break;
     case 9:
       // Checking "CBR" rebuilt the lists already; otherwise the lists still
@@ -219,6 +224,8 @@ void Tfrmoption::SaveHotkeyOfAction() {
   session.WriteBool(section, QStringLiteral("keyalt"), keyalt->isChecked());
   session.WriteInteger(section, QStringLiteral("hotkey"), cboHotkey->currentIndex());
   session.Commit();
+  // The changed combination applies at once.
+  if (chotkey->isChecked()) link_->ReinstallHotkeys();
 }
 
 void Tfrmoption::WriteDefaultHotkeys() {

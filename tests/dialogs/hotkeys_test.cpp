@@ -4,6 +4,7 @@
 #include <QStackedWidget>
 
 #include "option_fixture.h"
+#include "settings/hotkey_sections.h"
 
 class HotkeyPageTest : public OptionDialogTest {
  protected:
@@ -107,4 +108,40 @@ TEST_F(HotkeyPageTest, KeyIndexOutOfRangeShowsTheActionsDefaultKey) {
   ini().WriteInteger("keypause", "hotkey", 48);
   dlg->LoadHotkeyOfAction(1);
   EXPECT_EQ(value("cboHotkey"), 37);
+}
+
+// The page and the grab read the same sections the same way.
+TEST_F(HotkeyPageTest, PageShowsWhatTheGrabInstalls) {
+  const char* const files[] = {
+      "",
+      "[keystart]\nkeyctrl=1\nkeyshift=1\nhotkey=5\n[keypause]\nkeyalt=0\nhotkey=20\n",
+      "[keystart]\nkeyctrl=0\nhotkey=99\n[keypause]\nkeyctrl=1\nkeyalt=1\n[keystop]\nkeyctrl=0\nkeyshift=1\nhotkey=47\n",
+  };
+  for (const char* text : files) {
+    SCOPED_TRACE(text);
+    QFile f(iniPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+    f.close();
+    const auto combinations = hotkeys::ReadCombinations(iniPath());
+    for (int a = 0; a < hotkeys::kActionCount; ++a) {
+      dlg->LoadHotkeyOfAction(a);
+      const hotkeys::HotkeyCombination& c = combinations[a];
+      EXPECT_EQ(shown(), (Hotkey{bool(c.modifiers & hotkeys::kModControl), bool(c.modifiers & hotkeys::kModShift),
+                                 bool(c.modifiers & hotkeys::kModAlt), c.key}))
+          << "action " << a;
+    }
+  }
+}
+
+TEST_F(HotkeyPageTest, ChangedKeyIsInstalledAtOnceOnlyWhileEnabled) {
+  dlg->LoadStartHotkey();
+  click("keyshift");
+  EXPECT_EQ(link.calls, (QStringList{"release", "install"}));
+  EXPECT_EQ(stored("keystart"), (Hotkey{false, true, true, 36}));
+  click("chotkey");  // off
+  link.calls.clear();
+  click("keyshift");
+  EXPECT_EQ(stored("keystart"), (Hotkey{false, false, true, 36}));
+  EXPECT_TRUE(link.calls.isEmpty());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <memory>
 
 #include "app/hotkeys/hotkey_backend.h"
@@ -23,8 +24,18 @@ class PortalGlobalShortcuts : public HotkeyBackend {
   void Install(const std::array<HotkeyCombination, kActionCount>& combinations) override;
   void Release() override;
 
+ private slots:
+  // A shortcut of our session was pressed. Its Deactivated (the key let
+  // go) is not listened to: a press is one action.
+  void OnActivated(const QDBusMessage& message);
+
  private:
   struct State;
+  void CreateSession(quint64 generation);
+  void BindShortcuts(quint64 generation);
+  void Bound(uint code, const QVariantMap& results);
+  void ListenToSession(bool on);
+
   std::unique_ptr<State> state_;
 };
 

@@ -1,0 +1,31 @@
+// A private X server (Xvfb) for the hotkey tests: its own display number,
+// chosen by the server itself, so grabs never meet another test's.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace zovedu_test {
+
+class PrivateDisplay {
+ public:
+  PrivateDisplay() = default;
+  ~PrivateDisplay();
+  PrivateDisplay(const PrivateDisplay&) = delete;
+  PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+  // Starts the server and waits until it accepts connections; false (with
+  // error() saying why) when it did not within the deadline.
+  bool Start(const std::string& xvfb, int deadlineMs);
+  void Stop();
+  // ":<n>" once started.
+  const std::string& name() const { return name_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_, error_;
+};
+
+}  // namespace zovedu_test
