@@ -1,0 +1,148 @@
+// The wizard's four pages and their controls.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "dialogs/tfrmwiz.h"
+
+namespace {
+
+template <typename T>
+T* Named(T* object, const char* name) {
+  object->setObjectName(QLatin1String(name));
+  return object;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, const QRect& r) {
+  auto* l = new QLabel(text, parent);
+  l->setGeometry(r);
+  return l;
+}
+
+QComboBox* List(QWidget* parent, const char* name, const QStringList& items, int selected, const QRect& r) {
+  auto* c = Named(new QComboBox(parent), name);
+  c->addItems(items);
+  c->setCurrentIndex(selected);
+  c->setGeometry(r);
+  return c;
+}
+
+QPushButton* SettingsButton(QWidget* parent, const char* name, const QRect& r) {
+  auto* b = Named(new QPushButton(QStringLiteral("Settings"), parent), name);
+  b->setGeometry(r);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QLabel* ContinueLabel(QWidget* page, int y) {
+  return Label(page, QStringLiteral("Click Next to continue"), QRect(8, y, 300, 16));
+}
+
+}  // namespace
+
+void Tfrmwiz::BuildStartPage() {
+  Label(tabstart, QStringLiteral("This Wizard will help you to make a recording work\nfor Zovedu."),
+        QRect(8, 8, 311, 32));
+  ContinueLabel(tabstart, 46);
+  rrecmode = Named(new QGroupBox(QStringLiteral("Record Mode"), tabstart), "rrecmode");
+  rrecmode->setGeometry(8, 70, 311, 168);
+  rrecmodeItems = new QButtonGroup(this);
+  const char* const items[] = {"Normal", "Voice from MicroPhone", "Song from Player(Windows media Player,RealPlayer etc)",
+                               "from Internet Stream(Skype,MSN,ICQ,Radio etc)",
+                               "from Line In (turntable, cassette deck, portable playe etc)"};
+  for (int i = 0; i < 5; ++i) {
+    auto* item = new QRadioButton(QString::fromLatin1(items[i]), rrecmode);
+    item->setGeometry(10, 20 + i * 28, 295, 22);
+    rrecmodeItems->addButton(item, i);
+  }
+  rrecmodeItems->button(0)->setChecked(true);  // "Normal"
+}
+
+void Tfrmwiz::BuildSourcePage() {
+  ContinueLabel(tabsource, 4);
+  auto* mixer = Named(new QGroupBox(QStringLiteral("Mixer Settings"), tabsource), "gmixer");
+  mixer->setGeometry(8, 24, 311, 214);
+  Label(mixer, QStringLiteral("Device:"), QRect(8, 20, 56, 22));
+  devicecom = List(mixer, "devicecom", {}, -1, QRect(64, 20, 236, 22));
+  Label(mixer, QStringLiteral("Source:"), QRect(8, 48, 56, 22));
+  sourcecom = List(mixer, "sourcecom", {}, -1, QRect(64, 48, 236, 22));
+  Label(mixer, QStringLiteral("Volume:"), QRect(8, 76, 56, 22));
+  barvol = Named(new QSlider(Qt::Horizontal, mixer), "barvol");
+  barvol->setRange(0, 100);
+  barvol->setGeometry(64, 76, 170, 22);
+  lvol = Named(Label(mixer, QString(), QRect(240, 76, 64, 22)), "lvol");
+  barvol->setValue(50);
+  barvolChange();
+
+  auto* record = Named(new QGroupBox(QStringLiteral("Record Settings"), mixer), "grecord");
+  record->setGeometry(8, 104, 295, 102);
+  Label(record, QStringLiteral("Channel:"), QRect(8, 18, 110, 22));
+  cchannel = List(record, "cchannel", {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1, QRect(120, 18, 120, 22));
+  Label(record, QStringLiteral("SampleRate:"), QRect(8, 44, 110, 22));
+  csample = List(record, "csample",
+                 {QStringLiteral("8000Hz"), QStringLiteral("11025Hz"), QStringLiteral("16000Hz"),
+                  QStringLiteral("22050Hz"), QStringLiteral("32000Hz"), QStringLiteral("44100Hz"),
+                  QStringLiteral("48000Hz"), QStringLiteral("96000Hz"), QStringLiteral("192000Hz")},
+                 5, QRect(120, 44, 120, 22));
+  Label(record, QStringLiteral("Bits Per Sample:"), QRect(8, 70, 110, 22));
+  cbit = List(record, "cbit",
+              {QStringLiteral("8 bit"), QStringLiteral("16 bit"), QStringLiteral("24 bit"), QStringLiteral("32 bit")}, 1,
+              QRect(120, 70, 120, 22));
+}
+
+void Tfrmwiz::BuildOutputPage() {
+  ContinueLabel(tabout, 4);
+  auto* output = Named(new QGroupBox(QStringLiteral("Output Settings"), tabout), "goutput");
+  output->setGeometry(8, 24, 311, 214);
+  Label(output, QStringLiteral("Out Format:"), QRect(8, 20, 70, 22));
+  formatcom = List(output, "formatcom", {}, -1, QRect(80, 20, 140, 22));
+  btnformat = SettingsButton(output, "btnformat", QRect(226, 20, 74, 22));
+  Label(output, QStringLiteral("Out Name:"), QRect(8, 48, 70, 22));
+  eoutname = Named(new QLineEdit(output), "eoutname");
+  eoutname->setGeometry(80, 48, 220, 22);
+
+  auto* extras = Named(new QGroupBox(QStringLiteral("Additional Settings"), output), "gadditional");
+  extras->setGeometry(8, 80, 295, 124);
+  const struct {
+    QCheckBox** box;
+    const char* name;
+    const char* caption;
+    QPushButton** button;
+    const char* buttonName;
+  } rows[] = {{&cagc, "cagc", "Enabled Automatic Gain Control", &btnagc, "btnagc"},
+              {&cdar, "cdar", "Use DAR TM mode when recording ", &btndar, "btndar"},
+              {&ccompressor, "ccompressor", "Enabled Compressor", &btncompressor, "btncompressor"}};
+  int y = 22;
+  for (const auto& r : rows) {
+    *r.box = Named(new QCheckBox(QString::fromLatin1(r.caption), extras), r.name);
+    (*r.box)->setGeometry(8, y, 210, 22);
+    *r.button = SettingsButton(extras, r.buttonName, QRect(220, y, 68, 22));
+    (*r.button)->setEnabled(false);
+    y += 32;
+  }
+}
+
+void Tfrmwiz::BuildFinishPage() {
+  mwiz = Named(new QPlainTextEdit(tabfin), "mwiz");
+  mwiz->setGeometry(8, 8, 311, 200);
+  mwiz->setReadOnly(true);
+  mwiz->setLineWrapMode(QPlainTextEdit::NoWrap);
+  crun = Named(new QCheckBox(QStringLiteral("Start Recording when wizard Complete"), tabfin), "crun");
+  crun->setGeometry(8, 214, 311, 22);
+  crun->setChecked(true);
+}
+
+int Tfrmwiz::RecordMode() const { return rrecmodeItems->checkedId(); }
+
+void Tfrmwiz::SetRecordMode(int mode) {
+  if (QAbstractButton* item = rrecmodeItems->button(mode)) item->setChecked(true);
+}
+
+void Tfrmwiz::barvolChange() { lvol->setText(QStringLiteral("Value:") + QString::number(barvol->value())); }
