@@ -145,6 +145,18 @@ std::optional<QString> SingleInstance::Acquire(const Request& request) {
   return std::nullopt;
 }
 
+std::optional<QString> SingleInstance::AskRunning(const Request& request) {
+  const QString folder = InstanceFolder();
+  if (folder.isEmpty()) return std::nullopt;
+  QString answer;
+  switch (Ask(folder + QStringLiteral("/instance"), request, &answer)) {
+    case Contact::Answered: return answer;
+    case Contact::NoAnswer: return QStringLiteral("silent");
+    case Contact::NobodyThere: break;
+  }
+  return std::nullopt;
+}
+
 void SingleInstance::SetHandler(Handler handler) {
   handler_ = std::move(handler);
   // Requests that came before are served now.
@@ -198,7 +210,8 @@ void SingleInstance::Serve(QLocalSocket* socket) {
 }
 
 int SingleInstance::ExitCodeFor(const QString& answer, QString* message) {
-  if (answer == QLatin1String("shown") || answer == QLatin1String("started")) return 0;
+  if (answer == QLatin1String("shown") || answer == QLatin1String("started") || answer == QLatin1String("done"))
+    return 0;
   if (answer == QLatin1String("busy"))
     *message = QStringLiteral("Zovedu is recording already; the scheduled task did not start.");
   else if (answer == QLatin1String("silent"))

@@ -27,7 +27,7 @@ class SingleInstance : public QObject {
     QStringList arguments;
     QString task;
   };
-  // Answers "shown", "started", "busy" or "failed" ("silent" stands for a
+  // Answers "shown", "started", "done" (a remote command taken), "busy" or "failed" ("silent" stands for a
   // running program that took the request but did not answer in time).
   using Handler = std::function<QString(const Request&)>;
 
@@ -38,6 +38,9 @@ class SingleInstance : public QObject {
   // when this one is now the running program (listening) or the folder
   // cannot be used (then it runs alone, unguarded).
   std::optional<QString> Acquire(const Request& request);
+  // Hands the request to a running program without ever becoming one;
+  // nullopt when none is running.
+  static std::optional<QString> AskRunning(const Request& request);
   // Requests arriving before a handler is set wait for it.
   void SetHandler(Handler handler);
   // Stops listening and removes the socket.

@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "app/task_store_choice.h"
+#include "app/remote_control.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
 #include "schedule/record_config.h"
@@ -122,7 +123,13 @@ void Tfrmmain::ApplyTaskConfig(const QString& path) {
 }
 
 QString Tfrmmain::HandOver(const QStringList& arguments, const QString& taskUnit) {
+  if (const int action = RemoteAction(RemoteCommandOf(arguments)); action >= 0) {
+    HotkeyMessage(action);
+    return QStringLiteral("done");
+  }
   if (arguments.size() < 2 || !IsRunArgument(arguments.at(1))) {
+    // From the tray the way back also stops the icon's animation.
+    if (TrayIcon1->isVisible()) ShowMainFrom1Click();
     if (isMinimized() || !isVisible()) showNormal();
     raise();
     activateWindow();
