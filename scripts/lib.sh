@@ -39,13 +39,16 @@ ensure_packages() {
 
 # Configures and builds everything. Compiles through ccache when it is there
 # (its cache stays in ccache's default place), so a rebuild after a fresh
-# checkout or a cleared build folder reuses earlier results.
+# checkout or a cleared build folder reuses earlier results. With CI=true
+# warnings stop the build, unless the first argument is --warnings-allowed.
 build_all() {
-  local launcher=""
+  local launcher="" werror=OFF
   command -v ccache >/dev/null 2>&1 && launcher=ccache
-  # An empty launcher also clears one an earlier configure left in the cache.
+  [ "${CI:-}" = true ] && [ "${1:-}" != --warnings-allowed ] && werror=ON
+  # An empty launcher also clears one an earlier configure left in the cache;
+  # the warning setting is passed every time for the same reason.
   cmake -S "$ZOVEDU_ROOT" -B "$ZOVEDU_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
+    -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" -DZOVEDU_WERROR="$werror" >/dev/null
   ninja -C "$ZOVEDU_BUILD" -j"$(nproc)"
 }
 
@@ -84,19 +87,51 @@ report_unfinished_stage() {
 
 pulse_running() { pactl info >/dev/null 2>&1; }
 
+# Without a session's runtime folder, /tmp/runtime-$USER stands in and is
+# exported: Qt then has nothing to warn about, and a later "zovedu --stop"
+# from another shell finds the instance socket in the same place. The folder
+# must be the user's own real folder; anything else is refused.
+ensure_runtime_dir() {
+  [ -n "${XDG_RUNTIME_DIR:-}" ] && return 0
+  local user dir
+  user=${USER:-$(id -un)}
+  dir=/tmp/runtime-$user
+  mkdir -m 0700 "$dir" 2>/dev/null || true
+  if [ -L "$dir" ] || [ ! -d "$dir" ]; then
+    log "XDG_RUNTIME_DIR is not set and $dir is not a plain folder (a link or a file): remove it or set XDG_RUNTIME_DIR."
+    return 1
+  fi
+  if [ "$(stat -c %u "$dir")" != "$(id -u)" ]; then
+    log "XDG_RUNTIME_DIR is not set and $dir belongs to another user: remove it or set XDG_RUNTIME_DIR."
+    return 1
+  fi
+  chmod 0700 "$dir"
+  export XDG_RUNTIME_DIR=$dir
+}
+
 # Starts Xvfb on a free display and exports DISPLAY; sets XVFB_PID.
 start_xvfb() {
-  local n=99
-  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local numfile n="" i
+  numfile=$(mktemp)
+  # Xvfb picks a free display itself and writes its number once it takes
+  # clients, so two starts at once never race for one number. A session of
+  # its own: a Ctrl+C in the terminal reaches the program, which still needs
+  # the display while it completes a recording and saves.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+  for i in $(seq 1 200); do
+    if [ "$(wc -l <"$numfile")" -ge 1 ]; then
+      n=$(head -n 1 "$numfile")
+      break
+    fi
     kill -0 "$XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  log "Xvfb did not start on :$n"
+  rm -f "$numfile"
+  if [[ $n =~ ^[0-9]+$ ]]; then
+    export DISPLAY=":$n"
+    return 0
+  fi
+  log "Xvfb did not start"
   return 1
 }

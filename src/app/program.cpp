@@ -9,6 +9,7 @@
 #include "app/termination_signals.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
+#include "dialogs/tfrmwiz.h"
 #include "schedule/systemd/user_manager.h"
 #include "services/app_error.h"
 #include "services/message_service.h"
@@ -30,11 +31,16 @@ int RunProgram(QApplication& app) {
     if (!message.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(message));
     return code;
   }
-  app.setQuitOnLastWindowClosed(true);
+  // Minimised to the tray no window shows: closing a message box then must
+  // not end the program. Only the main window's close does.
+  app.setQuitOnLastWindowClosed(false);
   Tfrmmain frmmain;
   Tfrmoption frmoption(&frmmain, &frmmain);
   frmmain.SetOptionsDialog(&frmoption);
+  Tfrmwiz frmwiz(&frmmain, &frmoption, &frmmain);
+  frmmain.SetWizardDialog(&frmwiz);
   frmmain.SetCommandLine(args, qEnvironmentVariable("ZOVEDU_TASK"));
+  QObject::connect(&frmmain, &Tfrmmain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   frmmain.ReleaseInstance = [&instance] { instance.Release(); };
   instance.SetHandler([&frmmain](const SingleInstance::Request& r) { return frmmain.HandOver(r.arguments, r.task); });
   // Logout or kill: stop and complete a recording, save, end.

@@ -1,4 +1,5 @@
 // The main window's lifecycle: creation, first showing, closing, destruction.
+#include "app/remote_control.h"
 #include "app/tfrmmain.h"
 
 #include <QCloseEvent>
@@ -115,6 +116,7 @@ void Tfrmmain::FormShow() {
     outlabel->setToolTip(QStringLiteral("output path:") + frmoption_->Efolder->text());
     if (frmoption_->csot->isChecked()) SetStayOnTop(true);
   }
+  InstallHotkeys();
   SetControlState(ControlState::Start);
   FSpectrum->FMode = FVisMode;
   FindSoundEditor();
@@ -122,7 +124,7 @@ void Tfrmmain::FormShow() {
   FillTaskListAtStart();
   if (FCommandLine.size() > 1 && IsRunArgument(FCommandLine.at(1)))
     RunModeCheck();
-  else if (frmoption_ && frmoption_->cimrun->isChecked())
+  else if ((frmoption_ && frmoption_->cimrun->isChecked()) || RemoteCommandOf(FCommandLine) == RemoteCommand::Record)
     btnrecClick();
 }
 
@@ -142,7 +144,7 @@ void Tfrmmain::FormClose() {
   FScan.reset();
   FVisMode = FSpectrum->FMode;
   SaveRecordingList();
-  ReleaseHotkeys();
+  if (frmoption_ && frmoption_->chotkey->isChecked()) ReleaseHotkeys();
   SaveMainSettings();
 }
 
@@ -155,6 +157,8 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
   }
   FormClose();
   event->accept();
+  TrayIcon1->hide();
+  emit Closed();
 }
 
 void Tfrmmain::FormDestroy() {

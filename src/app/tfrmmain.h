@@ -26,8 +26,10 @@
 #include <vector>
 
 #include "app/control_states.h"
+#include "app/hotkeys/hotkey_backend.h"
 #include "audio/zaudio.h"
 #include "dialogs/main_window_link.h"
+#include "dialogs/wizard_main_link.h"
 #include "library/recording_list.h"
 #include "recording/recording_engine.h"
 #include "recording/recording_monitor.h"
@@ -39,14 +41,16 @@ namespace zdsp {
 class RecordingFilters;
 }
 class Tfrmoption;
+class Tfrmwiz;
 class Tfrmtag;
 struct TagReaders;
 class TImageList;
+class DesktopNotification;
 class TTaskScheduler;
 class TTaskItem;
 class QTreeWidgetItem;
 
-class Tfrmmain : public QWidget, public MainWindowLink {
+class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   Q_OBJECT
 
  public:
@@ -59,6 +63,9 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void SetOptionsDialog(Tfrmoption* options) { frmoption_ = options; }
   Tfrmoption* OptionsDialog() const { return frmoption_; }
   Tfrmtag* TagDialog() const { return frmtag_.get(); }
+  // The recording wizard, created after the options dialog and reused.
+  void SetWizardDialog(Tfrmwiz* wizard) { frmwiz_ = wizard; }
+  Tfrmwiz* WizardDialog() const { return frmwiz_; }
 
   // Lifecycle.
   void FormCreate();
@@ -136,10 +143,22 @@ class Tfrmmain : public QWidget, public MainWindowLink {
 
   // Hotkeys (tfrmmain_hotkeys.cpp). action: 0 start, 1 pause, 2 stop.
   void HotkeyMessage(int action);
+  // Hotkeys that arrived while another action or a modal window was busy.
+  int PendingHotkeyCount() const { return static_cast<int>(FPendingHotkeys.size()); }
 
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
+
+  // Tray (tfrmmain_tray.cpp). Minimising hides the window to the tray icon
+  // when asked to and a tray host shows icons; the icon animates while a
+  // recording runs and shows the recording's length every minute.
+  void MinimiseToTray();
+  void ShowMainFrom1Click();  // back from the tray, where the window was
+  void TrayIcon1Click(QSystemTrayIcon::ActivationReason reason);
+  void UpdateTrayAnimation();  // frames and timer after the recording's state changed
+  bool TrayAnimating() const;
+  void ShowTrayBalloon(const QString& text);
 
   // Settings of the window (section "Main").
   void LoadMainSettings();
@@ -237,6 +256,25 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void UpdateFormatInfo() override;
   void SetOutputFolder(const QString& folder) override;
 
+  // The recording wizard (tfrmmain_wizard.cpp): opening, and WizardMainLink.
+  void btnwizClick();
+  QStringList SourceNames() const override;
+  int ChosenSource() const override;
+  bool IsLoopbackSource(int index) const override;
+  int VolumePosition() const override;
+  QStringList FormatNames() const override;
+  int ChosenFormat() const override;
+  void ChooseRecordSettings(int channelIndex, int rateIndex, int bitsIndex, bool dar) override;
+  void ChooseSource(int index) override;
+  void ChooseFormat(int index) override;
+  void SetVolumeSlider(int position) override;
+  void RunRecordSettingHandlers() override;
+  void ChooseSampleRate(int rateIndex) override;
+  void SetWizardOutputName(const QString& path) override;
+  void RunSourceChange() override;
+  void StartRecordingAsRecordButton() override;
+  void ReopenChosenSource() override;
+
   // Fields shared with the recording parts.
   bool FVistaOrLater = false;
   bool FFirstShow = false;
@@ -332,8 +370,13 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   void UPowerPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
                                const QStringList& invalidated);
 
+ signals:
+  // The window closed for good: the program ends.
+  void Closed();
+
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -379,6 +422,7 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   bool FWatchingBattery = false;
 
   Tfrmoption* frmoption_ = nullptr;
+  Tfrmwiz* frmwiz_ = nullptr;
   // The file readers of the tag editor, kept for the whole run, and the editor.
   void CreateInfoReaders();
   std::unique_ptr<TagReaders> FInfoReaders;
@@ -386,6 +430,29 @@ class Tfrmmain : public QWidget, public MainWindowLink {
   BackgroundWork* FBackground = nullptr;  // files of earlier splits being completed
   bool destroyed_ = false;
   bool closingWithoutAsking_ = false;
+  // Hotkeys (tfrmmain_hotkeys.cpp).
+  void InstallHotkeysFor(bool userAsked);
+  void HotkeyRefused(const QString& message);
+  void ReportHotkeyRefusals();
+  bool HotkeyMustWait() const;
+  void RunPendingHotkeys();
+  void RunHotkey(int action);
+  std::unique_ptr<hotkeys::HotkeyBackend> FHotkeyBackend;  // made at the first install
+  bool FHotkeyBackendMade = false;
+  bool FHotkeysInstalled = false;
+  bool FHotkeyUserAsked = false;     // the running install was the user's: refusals are shown
+  bool FHotkeyRefusalShown = false;  // this install's refusal box was shown
+  bool FHotkeyReportQueued = false;
+  QStringList FHotkeyRefusals;       // this install's refusals not yet reported
+  int FHotkeyDepth = 0;              // a hotkey's action is running
+  std::vector<int> FPendingHotkeys;
+  QTimer* FHotkeyRetry = nullptr;
+  // The tray: its parts, the animation and the balloon's client.
+  void BuildTray();
+  void ConnectTray();
+  QTimer* FTrayAnimation = nullptr;
+  int FTrayFrame = 0;
+  DesktopNotification* FNotification = nullptr;
 };
 
 // The help and "Stereo Mix" pages, the product site and the support address.

@@ -198,7 +198,7 @@ void Tfrmmain::BuildControls() {
   ImageList1 = Named(new TImageList(this), "ImageList1");
   TrayIcon1 = Named(new QSystemTrayIcon(this), "TrayIcon1");
   TrayIcon1->setToolTip(QStringLiteral("Zovedu"));
-  TrayIcon1->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  BuildTray();
 
   setFixedSize(530, 306);
 }

@@ -5,8 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/tfrmmain.h"
+#include "app/tray/stay_above_x11.h"
 #include "app/window_geometry.h"
 #include "dialogs/tfrmabout.h"
 #include "dialogs/tfrmoption.h"
@@ -48,9 +50,17 @@ bool Tfrmmain::IsStayOnTop() const { return windowFlags().testFlag(Qt::WindowSta
 
 void Tfrmmain::SetStayOnTop(bool onTop) {
   if (IsStayOnTop() == onTop) return;
-  const bool visible = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-  if (visible) show();  // changing window flags hides the window
+  // New widget flags would re-create the native window, which then hides
+  // and comes back moved. The existing window takes the flag and the window
+  // manager is asked directly; the widget's flags only follow. Before the
+  // native window exists, the widget's flags are what it is created with.
+  if (QWindow* native = windowHandle()) {
+    native->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    RequestStayAbove(native, onTop);
+    overrideWindowFlags(onTop ? windowFlags() | Qt::WindowStaysOnTopHint : windowFlags() & ~Qt::WindowStaysOnTopHint);
+  } else {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  }
 }
 
 void Tfrmmain::UpdateFormatInfo() {
@@ -181,14 +191,13 @@ void Tfrmmain::ConnectEvents() {
   connect(About1, &QAction::triggered, this, [this] { BtnAboutClick(); });
   connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
   connect(Exit2, &QAction::triggered, this, [this] { Exit2Click(); });
-  connect(ShowMainFrom1, &QAction::triggered, this, [this] {
-    showNormal();
-    activateWindow();
-  });
+  ConnectTray();
   connect(btnoption, &QPushButton::clicked, this, [this] {
     if (frmoption_) frmoption_->ShowModalFromMain();
   });
   connect(Settings1, &QAction::triggered, btnoption, &QPushButton::click);
+  connect(btnwiz, &QPushButton::clicked, this, [this] { btnwizClick(); });
+  connect(Wizard1, &QAction::triggered, this, [this] { btnwizClick(); });
   connect(btnreclist, &QPushButton::clicked, this, [this] { btnreclistClick(); });
   connect(RecordsList1, &QAction::triggered, this, [this] { btnreclistClick(); });
   connect(btnschedule, &QPushButton::clicked, this, [this] {

@@ -24,8 +24,7 @@ void Tfrmmain::RectimerTimer() {
     if (FRecordChannel == 0 || length == 0 || silent >= length) return;
   }
   if (frmoption_ && frmoption_->cshowtime->isChecked() && TrayIcon1->isVisible() && ++FTrayTicks >= 60) {
-    TrayIcon1->showMessage(QStringLiteral("Zovedu"), QStringLiteral("Recording length:") + lrlength->text(),
-                           QSystemTrayIcon::Information, 1000);
+    ShowTrayBalloon(QStringLiteral("Recording length:") + lrlength->text());
     FTrayTicks = 0;
   }
   ++FElapsedSeconds;

@@ -103,13 +103,20 @@ bool Tfrmmain::ChooseOutputFile(QString& path) {
   sources.removeExisting = cformat->currentIndex() == kWv;  // the WavPack encoder will not replace a file
   sources.exists = [](const QString& p) { return QFileInfo::exists(p); };
   sources.remove = [](const QString& p) { return QFile::remove(p); };
-  sources.beforeAsking = [this] {
-    if (IsStayOnTop()) SetStayOnTop(false);
+  // The question must not open behind the window; the window is on top
+  // again once it is answered, whatever the answer.
+  bool droppedTop = false;
+  sources.beforeAsking = [this, &droppedTop] {
+    if (IsStayOnTop()) {
+      SetStayOnTop(false);
+      droppedTop = true;
+    }
   };
   sources.ask = [](const QString& question) {
     return Messages().show(MsgKind::Confirmation, question, MsgButtons::YesNoCancel);
   };
   const OutputNameDecision d = DecideOutputName(FRecordCounter, sources);
+  if (droppedTop) SetStayOnTop(true);
   FRecordCounter = d.counter;
   if (!d.wizardNameUsed) FWizardName = false;
   if (!d.accepted) return false;
@@ -216,6 +223,7 @@ void Tfrmmain::StartRecording() {
   if (!FTaskUnit.isEmpty() && !FTaskRecording) TaskRecordingStarted();
   ReclistClick();  // Edit Tag is off for the file being recorded
   if (frmoption_->csot->isChecked()) SetStayOnTop(true);
+  UpdateTrayAnimation();
 }
 
 void Tfrmmain::StopRecording() {
@@ -234,6 +242,7 @@ void Tfrmmain::StopRecording() {
   FWizardName = false;
   FinishedFile(FLastRecordedFile, written);
   SetControlState(ControlState::IdleAfterStop);
+  UpdateTrayAnimation();
   ReclistClick();
   FScheduledRun = false;
   TaskRecordingEnded();
@@ -283,12 +292,14 @@ void Tfrmmain::TogglePauseRecording() {
     btnpause->setToolTip(QStringLiteral("Pasue Recording"));
     lrstatus->setText(FStatusText);
     SetControlState(ControlState::Recording);
+    UpdateTrayAnimation();
   } else {
     FEngine->pause();
     Rectimer->stop();
     btnpause->setToolTip(QStringLiteral("Resume Recording"));
     lrstatus->setText(QStringLiteral("Recording Paused"));
     SetControlState(ControlState::Paused);
+    UpdateTrayAnimation();
   }
 }
 
