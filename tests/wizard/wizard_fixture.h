@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -21,6 +20,7 @@
 #include "dialogs/tfrmwiz.h"
 #include "dialogs/tfrmwiz_rules.h"
 #include "settings/ini_file.h"
+#include "support/when_modal.h"
 
 class WizardTest : public MainWindowTest {
  protected:
@@ -96,26 +96,4 @@ class WizardTest : public MainWindowTest {
   std::unique_ptr<Tfrmwiz> wizard;
 };
 
-// Runs `act` on the modal dialog of that object name once it shows (from
-// inside its event loop); past a generous deadline the test fails and the
-// modal dialog on top is rejected so that nothing hangs.
-[[nodiscard]] inline std::unique_ptr<QTimer> WhenModal(const QString& name, std::function<void(QDialog&)> act) {
-  auto timer = std::make_unique<QTimer>();
-  auto deadline = std::make_shared<QDeadlineTimer>(30000);
-  timer->setInterval(10);
-  QTimer* t = timer.get();
-  QObject::connect(t, &QTimer::timeout, [t, deadline, name, act] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    const bool found = dialog && dialog->objectName() == name && dialog->isVisible();
-    if (!found && !deadline->hasExpired()) return;
-    t->stop();
-    if (found) {
-      act(*dialog);
-    } else {
-      ADD_FAILURE() << "no modal dialog " << name.toStdString();
-      if (dialog) dialog->reject();
-    }
-  });
-  timer->start();
-  return timer;
-}
+using zovedu_test::WhenModal;
