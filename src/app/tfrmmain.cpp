@@ -42,7 +42,6 @@ Tfrmmain::~Tfrmmain() { FormDestroy(); }
 
 void Tfrmmain::FormCreate() {
   FScheduledRun = false;
-  setFixedSize(530, 306);
   FSampleRate = 44100;
   FBitsPerSample = 16;
   FChannels = 2;

@@ -4,9 +4,13 @@
 #include <QMenu>
 #include <utility>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+#include <vector>
 
 #include "app/image_list.h"
 #include "app/tfrmmain.h"
+#include "dialogs/font_scale.h"
 
 namespace {
 
@@ -21,6 +25,56 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
   if (hint) b->setToolTip(QString::fromLatin1(hint));
   b->setGeometry(x, 273, 56, 25);
   return b;
+}
+
+// Shares the row's width among the buttons: each gets its caption's width
+// and an equal part of what is left. A row that cannot hold the captions
+// grows past its width, and the window with it.
+void PlaceButtonRow(const std::vector<QPushButton*>& buttons, double scale) {
+  constexpr int kLeft = 6, kRowWidth = 520, kGap = 2, kTop = 273, kHeight = 25;
+  QWidget* window = buttons.front()->window();
+  QStyleOptionButton opt;
+  opt.initFrom(buttons.front());
+  opt.rect = QRect(0, 0, 100, Scaled(kHeight, scale));
+  const QStyle* style = buttons.front()->style();
+  // The frame inside the button, the margin kept clear around the caption
+  // and a pixel each side.
+  const QRect contents = style->subElementRect(QStyle::SE_PushButtonContents, &opt, buttons.front());
+  const int padding =
+      opt.rect.width() - contents.width() + style->pixelMetric(QStyle::PM_ButtonMargin, &opt, buttons.front()) + 2;
+  std::vector<int> widths;
+  int captions = 0;
+  for (QPushButton* b : buttons) {
+    widths.push_back(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) + padding);
+    captions += widths.back();
+  }
+  const int n = static_cast<int>(buttons.size());
+  const int gaps = (n - 1) * kGap;
+  const int spare = std::max(0, Scaled(kRowWidth, scale) - gaps - captions);
+  int x = Scaled(kLeft, scale);
+  for (int i = 0; i < n; ++i) {
+    const int w = widths[static_cast<size_t>(i)] + spare / n + (i < spare % n ? 1 : 0);
+    buttons[static_cast<size_t>(i)]->setGeometry(x, Scaled(kTop, scale), w, Scaled(kHeight, scale));
+    x += w + kGap;
+  }
+  const int needed = x - kGap + Scaled(530 - kLeft - kRowWidth, scale);
+  if (needed > window->width()) window->setFixedSize(needed, window->height());
+}
+
+// Columns of the designed widths (grown with the font) that widen when an
+// entry's text needs more.
+void WidenColumnsForItems(QTreeWidget* tree, const std::vector<int>& widths) {
+  const auto fit = [tree, widths] {
+    const double scale = FontScale(tree);
+    QAbstractItemView* view = tree;  // the measure is public here
+    for (int column = 0; column < static_cast<int>(widths.size()); ++column)
+      tree->setColumnWidth(column, std::max(Scaled(widths[static_cast<size_t>(column)], scale),
+                                            view->sizeHintForColumn(column)));
+  };
+  fit();
+  // Not on a reset: the model resets while the view is being destroyed.
+  QObject::connect(tree->model(), &QAbstractItemModel::rowsInserted, tree, fit);
+  QObject::connect(tree->model(), &QAbstractItemModel::dataChanged, tree, fit);
 }
 
 QLabel* Label(QWidget* parent, const QString& text, const QRect& r, const char* name = nullptr) {
@@ -47,9 +101,7 @@ QAction* Item(QMenu* menu, const char* name, const char* caption) {
 void Tfrmmain::BuildControls() {
   setObjectName(QStringLiteral("frmmain"));
   setWindowTitle(QStringLiteral("Zovedu"));
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(11);
-  setFont(f);
+  setFont(PixelLayoutFont());
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
 
@@ -86,22 +138,23 @@ void Tfrmmain::BuildControls() {
   // Record Settings.
   grecsettings = Named(new QGroupBox(QStringLiteral("Record Settings"), this), "grecsettings");
   grecsettings->setGeometry(6, 132, 192, 136);
+  // The style draws the frame below the title; the rows start clear of it.
   cchannel = List(grecsettings, "cchannel", {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1,
-                  QRect(8, 18, 84, 22));
+                  QRect(8, 24, 84, 22));
   csample = List(grecsettings, "csample",
                  {QStringLiteral("8000Hz"), QStringLiteral("11025Hz"), QStringLiteral("16000Hz"),
                   QStringLiteral("22050Hz"), QStringLiteral("32000Hz"), QStringLiteral("44100Hz"),
                   QStringLiteral("48000Hz"), QStringLiteral("96000Hz"), QStringLiteral("192000Hz")},
-                 5, QRect(100, 18, 84, 22));
+                 5, QRect(100, 24, 84, 22));
   cbit = List(grecsettings, "cbit",
               {QStringLiteral("8 bit"), QStringLiteral("16 bit"), QStringLiteral("24 bit"),
                QStringLiteral("32 bit")},
-              1, QRect(8, 48, 84, 22));
+              1, QRect(8, 52, 84, 22));
   cformat = List(grecsettings, "cformat",
                  {QStringLiteral("WAV"), QStringLiteral("MP3"), QStringLiteral("WMA"), QStringLiteral("OGG"),
                   QStringLiteral("APE"), QStringLiteral("FLAC"), QStringLiteral("TTA"), QStringLiteral("WV"),
                   QStringLiteral("AAC"), QStringLiteral("MPC"), QStringLiteral("SPX")},
-                 0, QRect(100, 48, 84, 22));
+                 0, QRect(100, 52, 84, 22));
   cdar = Named(new QCheckBox(QStringLiteral("Use DAR TM mode"), grecsettings), "cdar");
   cdar->setGeometry(8, 80, 176, 20);
 
@@ -143,8 +196,7 @@ void Tfrmmain::BuildControls() {
   Reclist->setGeometry(8, 18, 470, 128);
   Reclist->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Length"), QStringLiteral("Size"),
                             QStringLiteral("Type"), QStringLiteral("Path")});
-  for (const auto& [column, width] : {std::pair{0, 110}, {1, 80}, {2, 80}, {3, 80}, {4, 150}})
-    Reclist->setColumnWidth(column, width);
+  WidenColumnsForItems(Reclist, {110, 80, 80, 80, 150});
   Reclist->setRootIsDecorated(false);
   Reclist->setSelectionMode(QAbstractItemView::ExtendedSelection);
   Reclist->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -170,7 +222,7 @@ void Tfrmmain::BuildControls() {
   tasklist = Named(new QTreeWidget(grectask), "tasklist");
   tasklist->setGeometry(8, 18, 470, 128);
   tasklist->setHeaderLabels({QStringLiteral("Task Name"), QStringLiteral("Schedule"), QStringLiteral("Status")});
-  for (const auto& [column, width] : {std::pair{0, 120}, {1, 300}, {2, 80}}) tasklist->setColumnWidth(column, width);
+  WidenColumnsForItems(tasklist, {120, 300, 80});
   tasklist->setRootIsDecorated(false);
   tasklist->setSelectionMode(QAbstractItemView::SingleSelection);
   tasklist->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -201,6 +253,9 @@ void Tfrmmain::BuildControls() {
   BuildTray();
 
   setFixedSize(530, 306);
+  const double scale = FontScale(this);
+  ScaleGeometry(this, scale);
+  PlaceButtonRow({btnrec, btnpause, btnstop, btnoption, btnwiz, btnreclist, btnschedule, btnhelp, BtnAbout}, scale);
 }
 
 void Tfrmmain::BuildMenus() {

@@ -1,12 +1,14 @@
 // The lower panel area: the recordings list or the task list, one at a time.
 #include "app/tfrmmain.h"
+#include "dialogs/font_scale.h"
 
 namespace {
 constexpr int kCollapsedHeight = 306;
 constexpr int kExpandedHeight = 472;
 }  // namespace
 
-void Tfrmmain::SetClientHeight(int height) { setFixedSize(530, height); }
+// Heights are designed for the base font and grow with a larger one.
+void Tfrmmain::SetClientHeight(int height) { setFixedSize(width(), Scaled(height, FontScale(this))); }
 
 // Shows `panel`: switches over from the other panel without changing the
 // height, else opens or closes the area. Then re-centres the window.
@@ -31,6 +33,6 @@ void Tfrmmain::btnreclistClick() { TogglePanel(greclist, grectask); }
 void Tfrmmain::btnscheduleClick() { TogglePanel(grectask, greclist); }
 
 int Tfrmmain::OpenListPanel() const {
-  if (height() <= kCollapsedHeight) return 0;
+  if (height() <= Scaled(kCollapsedHeight, FontScale(this))) return 0;
   return greclist->isVisibleTo(this) ? 1 : 2;
 }

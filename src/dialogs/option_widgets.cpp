@@ -1,5 +1,8 @@
 #include "dialogs/option_widgets.h"
 
+#include <QAbstractItemView>
+#include <QStyle>
+
 namespace optionui {
 
 QCheckBox* Check(const char* name, const QString& text, bool checked) {
@@ -30,6 +33,15 @@ QComboBox* Combo(const char* name, const QStringList& items, int index) {
   w->addItems(items);
   w->setCurrentIndex(index);
   return w;
+}
+
+void FitListToItems(QComboBox* combo) {
+  QAbstractItemView* view = combo->view();
+  view->ensurePolished();
+  int width = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+  if (combo->count() > combo->maxVisibleItems())
+    width += view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+  view->setMinimumWidth(width);
 }
 
 QLabel* Label(const char* name, const QString& text) {

@@ -19,6 +19,9 @@ QCheckBox* Check(const char* name, const QString& text, bool checked = false);
 QRadioButton* Radio(const char* name, const QString& text, bool checked = false);
 QSlider* Slider(const char* name, int min, int max, int position);
 QComboBox* Combo(const char* name, const QStringList& items, int index);
+// Makes the box's list at least as wide as its longest item, so that each item
+// shows whole when the list opens, however narrow the box itself is.
+void FitListToItems(QComboBox* combo);
 QLabel* Label(const char* name, const QString& text);
 QLabel* Text(const QString& text);  // a caption without a component name
 QLineEdit* Edit(const char* name, const QString& text);

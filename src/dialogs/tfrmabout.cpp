@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QStyle>
 
+#include "dialogs/font_scale.h"
 #include "services/desktop.h"
 
 namespace {
@@ -36,6 +37,8 @@ Tfrmabout::Tfrmabout(const QString& site, const QString& supportAddress, QWidget
   setWindowTitle(QStringLiteral("About..."));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFont(PixelLayoutFont());
+  const double scale = FontScale(this);
   setFixedSize(360, 150);
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
@@ -47,7 +50,7 @@ Tfrmabout::Tfrmabout(const QString& site, const QString& supportAddress, QWidget
   QFont f = lproduct->font();
   f.setBold(true);
   f.setItalic(true);
-  f.setPixelSize(20);
+  f.setPixelSize(Scaled(20, scale));
   lproduct->setFont(f);
   lproduct->setGeometry(100, 10, 250, 30);
   auto* siteCaption = new QLabel(QStringLiteral("Official Site:"), this);
@@ -63,4 +66,5 @@ Tfrmabout::Tfrmabout(const QString& site, const QString& supportAddress, QWidget
   btnok->setGeometry(270, 112, 75, 25);
   btnok->setDefault(true);
   connect(btnok, &QPushButton::clicked, this, &QDialog::accept);
+  ScaleGeometry(this, scale);
 }

@@ -44,15 +44,15 @@ Tfrmoption::Tfrmoption(MainWindowLink* link, QWidget* parent) : QDialog(parent),
   ConnectLabels();
   FNodes[DspNode]->setExpanded(true);
   treeopt->setCurrentItem(FNodes[0]);
+  FitFrame();
 }
 
 Tfrmoption::~Tfrmoption() = default;
 
+// Geometry is set by FitFrame once the pages exist.
 void Tfrmoption::BuildFrame() {
-  setFixedSize(495, 271);
   treeopt = new QTreeWidget(this);
   treeopt->setObjectName(QStringLiteral("treeopt"));
-  treeopt->setGeometry(6, 6, 128, 209);
   treeopt->setHeaderHidden(true);
   treeopt->setEditTriggers(QAbstractItemView::NoEditTriggers);
   treeopt->setItemsExpandable(false);  // the tree never collapses
@@ -60,21 +60,18 @@ void Tfrmoption::BuildFrame() {
 
   PageControl1 = new QStackedWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setGeometry(138, 6, 353, 210);
 
   const struct {
     QPushButton** button;
     const char* name;
     const char* caption;
-    int x;
-  } buttons[] = {{&btndall, "btndall", "Default All", 6},
-                 {&btndef, "btndef", "Default", 92},
-                 {&btnok, "btnok", "Ok", 330},
-                 {&btncancel, "btncancel", "Cancel", 412}};
+  } buttons[] = {{&btndall, "btndall", "Default All"},
+                 {&btndef, "btndef", "Default"},
+                 {&btnok, "btnok", "Ok"},
+                 {&btncancel, "btncancel", "Cancel"}};
   for (const auto& b : buttons) {
     *b.button = new QPushButton(QString::fromLatin1(b.caption), this);
     (*b.button)->setObjectName(QLatin1String(b.name));
-    (*b.button)->setGeometry(b.x, 238, 78, 25);
     (*b.button)->setAutoDefault(false);
   }
   connect(btndall, &QPushButton::clicked, this, &Tfrmoption::OnDefaultAll);

@@ -205,6 +205,10 @@ class Tfrmoption : public QDialog {
   // building (one file per group of pages)
   void BuildFrame();
   void BuildTree();
+  // Sizes the tree, the pages, the buttons and the dialog to the font and the
+  // pages' contents (after all pages are built).
+  void FitFrame();
+  QSize TreeSizeNeeded() const;
   void BuildDarPage();
   void BuildOutputPage();
   void BuildMiscPage();

@@ -273,13 +273,15 @@ void Tfrmoption::BuildMpcPage() {
   barmpcquality = Slider("barmpcquality", 0, 1000, 500);
   lmpcquality = Label("lmpcquality", QStringLiteral("Quality:5"));
   MakeGroup({cmpcpreset, cmpccustomset});
-  g->addWidget(cmpcpreset, 0, 0);
-  g->addWidget(mpcpresetcom, 0, 1, 1, 3);
-  g->addWidget(cmpccustomset, 1, 0);
-  g->addWidget(Text(QStringLiteral("Low")), 2, 0, Qt::AlignRight);
-  g->addWidget(barmpcquality, 2, 1, 1, 2);
-  g->addWidget(Text(QStringLiteral("High")), 2, 3);
-  g->addWidget(lmpcquality, 3, 1);
+  // The presets' long texts get a line of their own below their button.
+  g->addWidget(cmpcpreset, 0, 0, 1, 4);
+  g->addWidget(mpcpresetcom, 1, 0, 1, 4);
+  g->addWidget(cmpccustomset, 2, 0, 1, 4);
+  g->addWidget(Text(QStringLiteral("Low")), 3, 0, Qt::AlignRight);
+  g->addWidget(barmpcquality, 3, 1, 1, 2);
+  g->addWidget(Text(QStringLiteral("High")), 3, 3);
+  g->addWidget(lmpcquality, 4, 1);
+  FitListToItems(mpcpresetcom);
   page->addWidget(quality);
   page->addStretch();
 }
@@ -314,7 +316,8 @@ void Tfrmoption::BuildSpeexPage() {
   q->addWidget(speexmodecom, 1, 1);
   page->addWidget(quality);
 
-  auto* boxes = new QHBoxLayout;
+  // One box a line: side by side the captions do not fit the page.
+  auto* boxes = new QVBoxLayout;
   cspeexvad = Check("cspeexvad", QStringLiteral("Voice Active Detection"));
   cspeexagc = Check("cspeexagc", QStringLiteral("Adaptive Gain Control"));
   cspeexnr = Check("cspeexnr", QStringLiteral("Noise Reduce"));

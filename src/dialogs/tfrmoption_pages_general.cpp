@@ -46,7 +46,7 @@ void Tfrmoption::BuildDarPage() {
   levelCol->addLayout(softLoud);
   levelCol->addWidget(lslient);
   levelCol->addWidget(barslient);
-  level->setMaximumWidth(155);
+  // The level box takes what its captions need, the action box the rest.
   bottom->addWidget(level);
 
   auto* action = Group(QStringLiteral("Action"));
@@ -54,14 +54,6 @@ void Tfrmoption::BuildDarPage() {
   cslientpause = Check("cslientpause", QStringLiteral("Pause Recording at Silent"), true);
   cslientstop = Check("cslientstop", QStringLiteral("Stop Recording at Silent"));
   cslientnew = Check("cslientnew", QStringLiteral("Stop/New Recording at silent"));
-  // The three long captions need a little less than the default font to fit.
-  QFont small = action->font();
-  // The font may be sized in pixels (the application's) or in points.
-  if (small.pixelSize() > 0)
-    small.setPixelSize(small.pixelSize() - 1);
-  else
-    small.setPointSizeF(small.pointSizeF() * 0.9);
-  action->setFont(small);
   for (QWidget* w : {cslientpause, cslientstop, cslientnew}) actionCol->addWidget(w);
   bottom->addWidget(action, 1);
   page->addLayout(bottom);

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "dialogs/font_scale.h"
 #include "dialogs/typing_limit.h"
 #include "services/message_service.h"
 #include "tags/genres.h"
@@ -32,6 +33,7 @@ Tfrmtag::Tfrmtag(MainWindowLink* link, TagReaders& readers, QWidget* owner)
   setObjectName(QStringLiteral("frmtag"));
   setWindowTitle(QStringLiteral("Tag Editor"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFont(PixelLayoutFont());
   setFixedSize(369, 278);
 
   gformat = Named(new QGroupBox(QStringLiteral("Tag Format"), this), "gformat", QRect(8, 4, 353, 44));
@@ -66,6 +68,7 @@ Tfrmtag::Tfrmtag(MainWindowLink* link, TagReaders& readers, QWidget* owner)
     accept();
   });
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+  ScaleGeometry(this, FontScale(this));
   // The MP4 record holds an index into this list; the file holds the name.
   tags::SetMp4GenreMapping([this](const std::string& n) { return GenreIndex(FromUtf8(n)); },
                            [this](std::int32_t i) {

@@ -1,15 +1,20 @@
 #include "dialogs/tfrmwiz.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <algorithm>
+#include <initializer_list>
 #include <utility>
 
+#include "dialogs/font_scale.h"
 #include "dialogs/tfrmoption.h"
 #include "dialogs/wizard_main_link.h"
 #include "dialogs/wizard_picture.h"
@@ -20,14 +25,13 @@ Tfrmwiz::Tfrmwiz(WizardMainLink* link, Tfrmoption* options, QWidget* parent)
     : QDialog(parent), link_(link), options_(options) {
   setObjectName(QStringLiteral("frmwiz"));
   setWindowTitle(QStringLiteral("Zovedu Wizard"));
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(11);
-  setFont(f);
+  setFont(PixelLayoutFont());
   BuildFrame();
   BuildStartPage();
   BuildSourcePage();
   BuildOutputPage();
   BuildFinishPage();
+  FitToFont();
   ConnectEvents();
   UpdateWizardButtons();
 }
@@ -38,13 +42,13 @@ void Tfrmwiz::BuildFrame() {
   setFixedSize(445, 292);
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(4, 4, 106, 244);
+  Image1->setGeometry(4, 4, 52, 244);
   Image1->setPixmap(RecordingWizardPicture(Image1->size()));
 
   // The pages' tabs are hidden: only the buttons move between them.
   PageControl1 = new QStackedWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setGeometry(114, 4, 327, 244);
+  PageControl1->setGeometry(60, 4, 381, 244);
   const std::pair<QWidget**, const char*> pages[] = {
       {&tabstart, "tabstart"}, {&tabsource, "tabsource"}, {&tabout, "tabout"}, {&tabfin, "tabfin"}};
   for (const auto& [page, name] : pages) {
@@ -68,6 +72,22 @@ void Tfrmwiz::BuildFrame() {
     (*b.button)->setAutoDefault(false);
   }
   btnnext->setDefault(true);
+}
+
+void Tfrmwiz::FitToFont() {
+  ScaleGeometry(this, FontScale(this));
+  // The record modes' long captions widen the pages and the window.
+  int extra = 0;
+  for (QAbstractButton* item : rrecmodeItems->buttons())
+    extra = std::max(extra, item->sizeHint().width() - item->width());
+  if (extra > 0) {
+    for (QAbstractButton* item : rrecmodeItems->buttons()) item->resize(item->width() + extra, item->height());
+    for (QWidget* w : std::initializer_list<QWidget*>{rrecmode, PageControl1})
+      w->resize(w->width() + extra, w->height());
+    for (QPushButton* b : {btnback, btnnext, btncancel}) b->move(b->x() + extra, b->y());
+    setFixedSize(width() + extra, height());
+  }
+  Image1->setPixmap(RecordingWizardPicture(Image1->size()));
 }
 
 void Tfrmwiz::UpdateWizardButtons() {

@@ -85,6 +85,8 @@ class Tfrmwiz : public QDialog {
 
  private:
   void BuildFrame();
+  // Grows the pixel layout with the font and widens it for the record modes.
+  void FitToFont();
   void BuildStartPage();
   void BuildSourcePage();
   void BuildOutputPage();

@@ -49,17 +49,17 @@ QLabel* ContinueLabel(QWidget* page, int y) {
 
 void Tfrmwiz::BuildStartPage() {
   Label(tabstart, QStringLiteral("This Wizard will help you to make a recording work\nfor Zovedu."),
-        QRect(8, 8, 311, 32));
+        QRect(8, 8, 365, 32));
   ContinueLabel(tabstart, 46);
   rrecmode = Named(new QGroupBox(QStringLiteral("Record Mode"), tabstart), "rrecmode");
-  rrecmode->setGeometry(8, 70, 311, 168);
+  rrecmode->setGeometry(8, 70, 365, 168);
   rrecmodeItems = new QButtonGroup(this);
   const char* const items[] = {"Normal", "Voice from MicroPhone", "Song from Player(Windows media Player,RealPlayer etc)",
                                "from Internet Stream(Skype,MSN,ICQ,Radio etc)",
                                "from Line In (turntable, cassette deck, portable playe etc)"};
   for (int i = 0; i < 5; ++i) {
     auto* item = new QRadioButton(QString::fromLatin1(items[i]), rrecmode);
-    item->setGeometry(10, 20 + i * 28, 295, 22);
+    item->setGeometry(10, 20 + i * 28, 349, 22);
     rrecmodeItems->addButton(item, i);
   }
   rrecmodeItems->button(0)->setChecked(true);  // "Normal"
@@ -68,21 +68,21 @@ void Tfrmwiz::BuildStartPage() {
 void Tfrmwiz::BuildSourcePage() {
   ContinueLabel(tabsource, 4);
   auto* mixer = Named(new QGroupBox(QStringLiteral("Mixer Settings"), tabsource), "gmixer");
-  mixer->setGeometry(8, 24, 311, 214);
+  mixer->setGeometry(8, 24, 365, 214);
   Label(mixer, QStringLiteral("Device:"), QRect(8, 20, 56, 22));
-  devicecom = List(mixer, "devicecom", {}, -1, QRect(64, 20, 236, 22));
+  devicecom = List(mixer, "devicecom", {}, -1, QRect(64, 20, 290, 22));
   Label(mixer, QStringLiteral("Source:"), QRect(8, 48, 56, 22));
-  sourcecom = List(mixer, "sourcecom", {}, -1, QRect(64, 48, 236, 22));
+  sourcecom = List(mixer, "sourcecom", {}, -1, QRect(64, 48, 290, 22));
   Label(mixer, QStringLiteral("Volume:"), QRect(8, 76, 56, 22));
   barvol = Named(new QSlider(Qt::Horizontal, mixer), "barvol");
   barvol->setRange(0, 100);
-  barvol->setGeometry(64, 76, 170, 22);
-  lvol = Named(Label(mixer, QString(), QRect(240, 76, 64, 22)), "lvol");
+  barvol->setGeometry(64, 76, 224, 22);
+  lvol = Named(Label(mixer, QString(), QRect(294, 76, 64, 22)), "lvol");
   barvol->setValue(50);
   barvolChange();
 
   auto* record = Named(new QGroupBox(QStringLiteral("Record Settings"), mixer), "grecord");
-  record->setGeometry(8, 104, 295, 102);
+  record->setGeometry(8, 104, 349, 102);
   Label(record, QStringLiteral("Channel:"), QRect(8, 18, 110, 22));
   cchannel = List(record, "cchannel", {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1, QRect(120, 18, 120, 22));
   Label(record, QStringLiteral("SampleRate:"), QRect(8, 44, 110, 22));
@@ -100,16 +100,16 @@ void Tfrmwiz::BuildSourcePage() {
 void Tfrmwiz::BuildOutputPage() {
   ContinueLabel(tabout, 4);
   auto* output = Named(new QGroupBox(QStringLiteral("Output Settings"), tabout), "goutput");
-  output->setGeometry(8, 24, 311, 214);
+  output->setGeometry(8, 24, 365, 214);
   Label(output, QStringLiteral("Out Format:"), QRect(8, 20, 70, 22));
-  formatcom = List(output, "formatcom", {}, -1, QRect(80, 20, 140, 22));
-  btnformat = SettingsButton(output, "btnformat", QRect(226, 20, 74, 22));
+  formatcom = List(output, "formatcom", {}, -1, QRect(80, 20, 194, 22));
+  btnformat = SettingsButton(output, "btnformat", QRect(280, 20, 74, 22));
   Label(output, QStringLiteral("Out Name:"), QRect(8, 48, 70, 22));
   eoutname = Named(new QLineEdit(output), "eoutname");
-  eoutname->setGeometry(80, 48, 220, 22);
+  eoutname->setGeometry(80, 48, 274, 22);
 
   auto* extras = Named(new QGroupBox(QStringLiteral("Additional Settings"), output), "gadditional");
-  extras->setGeometry(8, 80, 295, 124);
+  extras->setGeometry(8, 80, 349, 124);
   const struct {
     QCheckBox** box;
     const char* name;
@@ -122,8 +122,8 @@ void Tfrmwiz::BuildOutputPage() {
   int y = 22;
   for (const auto& r : rows) {
     *r.box = Named(new QCheckBox(QString::fromLatin1(r.caption), extras), r.name);
-    (*r.box)->setGeometry(8, y, 210, 22);
-    *r.button = SettingsButton(extras, r.buttonName, QRect(220, y, 68, 22));
+    (*r.box)->setGeometry(8, y, 264, 22);
+    *r.button = SettingsButton(extras, r.buttonName, QRect(274, y, 68, 22));
     (*r.button)->setEnabled(false);
     y += 32;
   }
@@ -131,11 +131,11 @@ void Tfrmwiz::BuildOutputPage() {
 
 void Tfrmwiz::BuildFinishPage() {
   mwiz = Named(new QPlainTextEdit(tabfin), "mwiz");
-  mwiz->setGeometry(8, 8, 311, 200);
+  mwiz->setGeometry(8, 8, 365, 200);
   mwiz->setReadOnly(true);
   mwiz->setLineWrapMode(QPlainTextEdit::NoWrap);
   crun = Named(new QCheckBox(QStringLiteral("Start Recording when wizard Complete"), tabfin), "crun");
-  crun->setGeometry(8, 214, 311, 22);
+  crun->setGeometry(8, 214, 365, 22);
   crun->setChecked(true);
 }
 

@@ -19,9 +19,11 @@ T* Named(T* widget, const char* name) {
   return widget;
 }
 
+// Sentences wrap; a short caption keeps one line, so that the layout keeps
+// room for all of it.
 QLabel* Text(const char* text, QWidget* parent) {
   auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setWordWrap(true);
+  label->setWordWrap(label->text().size() > 40);
   return label;
 }
 
