@@ -3,7 +3,7 @@
 // geometry follows the font they are built with.
 #include <gtest/gtest.h>
 
-#include "caption_fit/program_font.h"
+#include "support/program_font.h"
 #include "caption_fit/windows_fixture.h"
 #include "support/caption_fit.h"
 

@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <QStackedWidget>
 
-#include "caption_fit/program_font.h"
+#include "support/program_font.h"
 #include "caption_fit/windows_fixture.h"
 
 namespace {

@@ -4,35 +4,23 @@
 // all of its nodes without scrolling.
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStackedWidget>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QStyleOptionGroupBox>
 #include <QTreeWidget>
 #include <string>
 #include <vector>
 
 #include "option_fixture.h"
+#include "support/caption_fit.h"
+#include "support/program_font.h"
 
 namespace {
 
 using Problems = std::vector<std::string>;
-
-QString Plain(QString text) {
-  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-  text.remove(QLatin1Char('&'));
-  text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-  return text;
-}
 
 std::string Describe(const QWidget* w, const QString& text, int need, int have) {
   return QStringLiteral("%1/%2 '%3': needs %4 px, has %5 px")
@@ -40,59 +28,6 @@ std::string Describe(const QWidget* w, const QString& text, int need, int have) 
       .arg(need)
       .arg(have)
       .toStdString();
-}
-
-void CheckLabel(const QLabel* label, Problems& out) {
-  if (label->text().isEmpty()) return;
-  const QRect room = label->contentsRect();
-  if (label->wordWrap()) {
-    const int need = label->heightForWidth(label->width());
-    if (need > label->height()) out.push_back(Describe(label, QStringLiteral("(wrapped text height)"), need, label->height()));
-    return;
-  }
-  const QFontMetrics fm = label->fontMetrics();
-  const int need = fm.horizontalAdvance(label->text());
-  if (need > room.width()) out.push_back(Describe(label, label->text(), need, room.width()));
-  if (fm.height() > room.height()) out.push_back(Describe(label, label->text() + " (height)", fm.height(), room.height()));
-}
-
-// Check boxes and radio buttons: the room the style leaves for the text.
-template <class Button>
-void CheckIndicatorButton(const Button* b, QStyle::SubElement contents, Problems& out) {
-  QStyleOptionButton opt;
-  opt.initFrom(b);
-  opt.text = b->text();
-  const QRect room = b->style()->subElementRect(contents, &opt, b);
-  const QString text = Plain(b->text());
-  const int need = b->fontMetrics().horizontalAdvance(text);
-  if (need > room.width()) out.push_back(Describe(b, text, need, room.width()));
-  if (b->fontMetrics().height() > b->height())
-    out.push_back(Describe(b, text + " (height)", b->fontMetrics().height(), b->height()));
-}
-
-void CheckPushButton(const QPushButton* b, Problems& out) {
-  QStyleOptionButton opt;
-  opt.initFrom(b);
-  opt.text = b->text();
-  const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
-  const int room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width() - margin;
-  const QString text = Plain(b->text());
-  const int need = b->fontMetrics().horizontalAdvance(text);
-  if (need > room) out.push_back(Describe(b, text, need, room));
-}
-
-void CheckGroupTitle(const QGroupBox* g, Problems& out) {
-  QStyleOptionGroupBox opt;
-  opt.initFrom(g);
-  opt.text = g->title();
-  opt.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-  opt.lineWidth = 1;
-  const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
-  const QString text = Plain(g->title());
-  const int need = g->fontMetrics().horizontalAdvance(text);
-  // The style sizes the title to its text; it must also lie inside the box.
-  const int have = qMin(label.width(), g->width() - label.left());
-  if (need > have) out.push_back(Describe(g, text, need, have));
 }
 
 // The closed box shows its current item whole (its minimum size is that of
@@ -112,25 +47,6 @@ void CheckCombo(QComboBox* combo, Problems& out) {
   combo->hidePopup();
 }
 
-void CheckTreeItems(QTreeWidget* tree, Problems& out) {
-  const int margin = tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1;
-  const QRect viewport = tree->viewport()->rect();
-  for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-    const QRect r = tree->visualItemRect(*it);
-    const QString text = (*it)->text(0);
-    const int need = tree->fontMetrics().horizontalAdvance(text) + 2 * margin;
-    if (need > r.width()) out.push_back(Describe(tree, text, need, r.width()));
-    if (!viewport.contains(r))
-      out.push_back(QStringLiteral("treeopt '%1' lies at y %2..%3, outside the visible 0..%4")
-                        .arg(text)
-                        .arg(r.top())
-                        .arg(r.bottom())
-                        .arg(viewport.bottom())
-                        .toStdString());
-  }
-  if (tree->verticalScrollBar()->isVisible()) out.push_back("treeopt needs a scroll bar");
-}
-
 // The visible controls below `root` (the current page and the dialog's frame).
 void CheckCaptions(QWidget* root, Problems& out) {
   const int fontPixels = QFontInfo(root->font()).pixelSize();
@@ -139,28 +55,15 @@ void CheckCaptions(QWidget* root, Problems& out) {
     // No caption is squeezed in by a smaller font.
     if (QFontInfo(w->font()).pixelSize() < fontPixels)
       out.push_back(Describe(w, QStringLiteral("(font pixels)"), fontPixels, QFontInfo(w->font()).pixelSize()));
-    if (auto* l = qobject_cast<QLabel*>(w)) CheckLabel(l, out);
-    else if (auto* c = qobject_cast<QCheckBox*>(w)) CheckIndicatorButton(c, QStyle::SE_CheckBoxContents, out);
-    else if (auto* r = qobject_cast<QRadioButton*>(w)) CheckIndicatorButton(r, QStyle::SE_RadioButtonContents, out);
-    else if (auto* p = qobject_cast<QPushButton*>(w)) CheckPushButton(p, out);
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) CheckGroupTitle(g, out);
-    else if (auto* combo = qobject_cast<QComboBox*>(w)) CheckCombo(combo, out);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) CheckCombo(combo, out);
+    else zovedu_test::CheckCaption(w, out);
   }
 }
 
-std::string Joined(const Problems& problems) {
-  std::string all;
-  for (const auto& p : problems) all += "  " + p + "\n";
-  return all;
-}
+using zovedu_test::Joined;
 
 // The program's font (see the application set-up), scaled.
-QFont ProgramFont(double scale) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(qRound(11 * scale));
-  return font;
-}
+QFont ProgramFont(double scale) { return zovedu_test::ProgramFont(qRound(zovedu_test::kBasePixels * scale)); }
 
 class OptionCaptionFit : public ::testing::TestWithParam<double> {
  protected:
@@ -206,8 +109,10 @@ TEST_P(OptionCaptionFit, TheTreeShowsAllNodesWholeWithoutScrolling) {
   // Selecting the last node must not scroll the first out of view.
   Select(15);
   Problems problems;
-  CheckTreeItems(dlg_->treeopt, problems);
+  zovedu_test::CheckCaption(dlg_->treeopt, problems);
   EXPECT_TRUE(problems.empty()) << Joined(problems);
+  EXPECT_TRUE(zovedu_test::AllItemsVisible(dlg_->treeopt));
+  EXPECT_FALSE(dlg_->treeopt->verticalScrollBar()->isVisible());
   EXPECT_EQ(dlg_->treeopt->verticalScrollBar()->value(), 0);
 }
 

@@ -84,7 +84,7 @@ void CheckLabel(const QLabel* l, std::vector<std::string>& out) {
     needs = l->fontMetrics().size(flags, text);
   }
   if (needs.width() > room.width()) out.push_back(Line(l, text, needs.width(), room.width()));
-  else if (needs.height() > room.height()) out.push_back(Line(l, text, needs.height(), room.height(), "px high"));
+  if (needs.height() > room.height()) out.push_back(Line(l, text, needs.height(), room.height(), "px high"));
 }
 
 QStyleOptionButton ButtonOption(const QAbstractButton* b) {
@@ -121,6 +121,9 @@ void CheckButton(const QAbstractButton* b, std::vector<std::string>& out) {
   if (!b->icon().isNull()) has -= b->iconSize().width() + 4;
   const int needs = b->fontMetrics().horizontalAdvance(shown);
   if (needs > has) out.push_back(Line(b, b->text(), needs, has));
+  // A check box or radio button also needs the text's height.
+  if (!qobject_cast<const QPushButton*>(b) && b->fontMetrics().height() > b->height())
+    out.push_back(Line(b, b->text(), b->fontMetrics().height(), b->height(), "px high"));
 }
 
 void CheckGroupBox(const QGroupBox* g, std::vector<std::string>& out) {
@@ -214,10 +217,7 @@ void CheckAll(QWidget* window, std::vector<std::string>& out, std::set<std::stri
     // Dialogs owned by the window are windows of their own.
     if (w->window() != window || !HasMeaningfulGeometry(w, window)) continue;
     CheckInsideWindow(w, window, found);
-    if (auto* l = qobject_cast<QLabel*>(w)) CheckLabel(l, found);
-    else if (auto* b = qobject_cast<QAbstractButton*>(w)) CheckButton(b, found);
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) CheckGroupBox(g, found);
-    else if (auto* t = qobject_cast<QTreeView*>(w)) CheckTreeItems(t, t->rootIndex(), found);
+    CheckCaption(w, found);
   }
   for (auto& line : found)
     if (seen.insert(line).second) out.push_back(std::move(line));
@@ -236,6 +236,13 @@ void ShowChain(QWidget* w, QWidget* window) {
 }
 
 }  // namespace
+
+void CheckCaption(const QWidget* w, std::vector<std::string>& out) {
+  if (auto* l = qobject_cast<const QLabel*>(w)) CheckLabel(l, out);
+  else if (auto* b = qobject_cast<const QAbstractButton*>(w)) CheckButton(b, out);
+  else if (auto* g = qobject_cast<const QGroupBox*>(w)) CheckGroupBox(g, out);
+  else if (auto* t = qobject_cast<const QTreeView*>(w)) CheckTreeItems(t, t->rootIndex(), out);
+}
 
 std::vector<std::string> ClippedCaptions(QWidget* window) {
   std::vector<std::string> out;

@@ -17,6 +17,10 @@ namespace zovedu_test {
 // in turn and restores the page that was current.
 std::vector<std::string> ClippedCaptions(QWidget* window);
 
+// The same check for one control (label, button, group box title, tree
+// items), as laid out now; appends a line per caption that does not fit.
+void CheckCaption(const QWidget* control, std::vector<std::string>& out);
+
 // True when every item of the tree (under expanded parents) lies wholly
 // inside its viewport, so none needs scrolling to be seen.
 bool AllItemsVisible(QTreeView* tree);
