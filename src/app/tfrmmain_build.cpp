@@ -11,14 +11,9 @@
 #include "app/image_list.h"
 #include "app/tfrmmain.h"
 #include "dialogs/font_scale.h"
+#include "dialogs/placed_controls.h"
 
 namespace {
-
-template <typename T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QLatin1String(name));
-  return object;
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint, int x) {
   auto* b = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
@@ -77,20 +72,8 @@ void WidenColumnsForItems(QTreeWidget* tree, const std::vector<int>& widths) {
   QObject::connect(tree->model(), &QAbstractItemModel::dataChanged, tree, fit);
 }
 
-QLabel* Label(QWidget* parent, const QString& text, const QRect& r, const char* name = nullptr) {
-  auto* l = new QLabel(text, parent);
-  if (name) l->setObjectName(QLatin1String(name));
-  l->setGeometry(r);
-  return l;
-}
-
-QComboBox* List(QWidget* parent, const char* name, const QStringList& items, int selected, const QRect& r) {
-  auto* c = Named(new QComboBox(parent), name);
-  c->addItems(items);
-  c->setCurrentIndex(selected);
-  c->setGeometry(r);
-  return c;
-}
+using placed::Label;
+using placed::List;
 
 QAction* Item(QMenu* menu, const char* name, const char* caption) {
   return Named(menu->addAction(QString::fromLatin1(caption)), name);

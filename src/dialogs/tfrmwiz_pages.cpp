@@ -10,29 +10,13 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include "dialogs/placed_controls.h"
 #include "dialogs/tfrmwiz.h"
 
 namespace {
 
-template <typename T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QLatin1String(name));
-  return object;
-}
-
-QLabel* Label(QWidget* parent, const QString& text, const QRect& r) {
-  auto* l = new QLabel(text, parent);
-  l->setGeometry(r);
-  return l;
-}
-
-QComboBox* List(QWidget* parent, const char* name, const QStringList& items, int selected, const QRect& r) {
-  auto* c = Named(new QComboBox(parent), name);
-  c->addItems(items);
-  c->setCurrentIndex(selected);
-  c->setGeometry(r);
-  return c;
-}
+using placed::Label;
+using placed::List;
 
 QPushButton* SettingsButton(QWidget* parent, const char* name, const QRect& r) {
   auto* b = Named(new QPushButton(QStringLiteral("Settings"), parent), name);

@@ -10,16 +10,11 @@
 
 #include "schedule/ui/task_property_sheet_schedule.h"
 #include "services/message_service.h"
+#include "services/named_control.h"
 
 namespace {
 
 const QString kNotAvailable = QStringLiteral("Not available on this system");
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 // Shown with its stored value but not editable here.
 void Unavailable(QWidget* w) {

@@ -10,14 +10,9 @@
 #include "schedule/ui/tnewtaskwizard.h"
 #include "schedule/ui/trigger_panels.h"
 #include "schedule/ui/wizard_picture.h"
+#include "services/named_control.h"
 
 namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 // Sentences wrap; a short caption keeps one line, so that the layout keeps
 // room for all of it.

@@ -11,14 +11,9 @@
 #include "schedule/ui/task_properties_dialog.h"
 #include "services/app_error.h"
 #include "services/message_service.h"
+#include "services/named_control.h"
 
 namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QLabel* Caption(const char* text, QWidget* buddy, QWidget* parent) {
   auto* label = new QLabel(QString::fromLatin1(text), parent);

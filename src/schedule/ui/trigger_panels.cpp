@@ -7,13 +7,9 @@
 #include <QVBoxLayout>
 #include <cstring>
 
-namespace {
+#include "services/named_control.h"
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
+namespace {
 
 QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(QString::fromLatin1(text), parent); }
 
