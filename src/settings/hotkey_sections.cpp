@@ -78,9 +78,10 @@ std::array<HotkeySection, kActionCount> ReadSections(const QString& settingsPath
     return ini::ParseInteger(ini::DecodeText(*raw));
   };
   // A boolean that is present but not a number reads as off, as IniFile does.
-  const auto flag = [&text, &integer](const QString& section, const char* key) -> std::optional<bool> {
-    if (!ini::FindValue(text, section, QString::fromLatin1(key))) return std::nullopt;
-    return integer(section, key).value_or(0) != 0;
+  const auto flag = [&text](const QString& section, const char* key) -> std::optional<bool> {
+    const auto raw = ini::FindValue(text, section, QString::fromLatin1(key));
+    if (!raw) return std::nullopt;
+    return ini::ParseInteger(ini::DecodeText(*raw)).value_or(0) != 0;
   };
   for (int a = 0; a < kActionCount; ++a) {
     const QString name = SectionName(a);
