@@ -19,7 +19,9 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -395,10 +397,26 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   bool WriterFor(int format, const QString& file, WriterRequest& writer);
   bool WmaWriterSettingsFor(WmaWriterSettings& wma) const;  // false: no value to open with
   void PrepareFileMonitor();
-  void ContinueInNextFile();  // split, silence new file: the capture runs on
+  // Split, silence new file: the capture runs on. With awaitSound the next
+  // file begins with the first block louder than the silence threshold.
+  void ContinueInNextFile(bool awaitSound);
   void FinishedFile(const QString& file, bool written);
+  // Files a split closed, completed in the background: each is reported and
+  // listed once it and every file before it are complete.
+  struct FinishingFile {
+    QString path;
+    QString length;  // the length display when the file was closed
+    int format = 0;
+    std::shared_ptr<std::atomic<int>> written;  // -1 while completing, then 1 or 0
+  };
+  std::deque<FinishingFile> FFinishing;
+  bool FListingFinished = false;
+  void ListCompletedFiles();
+  bool FSwitchingFile = false;   // a split is deciding its next file
+  QString FFileBeforeWait;       // the file a silence closed while the next waits for sound
   void ChainFailed();
   void AddFinishedRecording(bool mayPlay);
+  void AddFinishedFile(const QString& file, const QString& length, const QString& type, bool mayPlay);
   void FindSoundEditor();
   void ShowRecordingRows();
   std::vector<int> SelectedRows() const;

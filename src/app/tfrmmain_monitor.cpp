@@ -15,6 +15,13 @@ void Tfrmmain::RectimerTimer() {
     if (FPlayStream != 0) PlayingTick();
     return;
   }
+  // After a silence closed the file, the next one waits for sound: nothing
+  // counts, as in a pause.
+  if (FEngine->awaitingSound()) {
+    lrstatus->setText(QStringLiteral("Waiting for sound..."));
+    lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+    return;
+  }
   if (FEngine->FInSilence) {
     const int silent = ++FEngine->FSilentSeconds;
     const int length = FEngine->silence().silentLength;
@@ -105,7 +112,7 @@ void Tfrmmain::DrawLevelMeter(zaudio::DWORD channel) {
 void Tfrmmain::CheckSplit() {
   if (!SplitDue(FSplitMode, FSplitLimit, static_cast<std::uint64_t>(FElapsedSeconds), FOutputSize)) return;
   if (FSplitNewFile)
-    ContinueInNextFile();
+    ContinueInNextFile(false);
   else
     StopRecording();
 }
@@ -114,13 +121,14 @@ void Tfrmmain::SilenceAction() {
   const SilenceTick t = SilenceTickFor(FEngine->silence(), FEngine->FSilentSeconds, FRecordingFormat == kWma);
   if (t.pauseEncoder) FEngine->suspendForSilence();
   if (t.stop) StopRecording();
-  if (t.newFile) ContinueInNextFile();
+  if (t.newFile) ContinueInNextFile(true);
 }
 
 void Tfrmmain::cdarClick() {
   UpdateStatusText();
   FEngine->setSilenceOn(cdar->isChecked());
-  if (FEngine->FInSilence && zaudio::ChannelIsActive(FRecordChannel) == zaudio::ACTIVE_PLAYING) {
+  const bool suspended = FEngine->FInSilence || FEngine->awaitingSound();
+  if (suspended && zaudio::ChannelIsActive(FRecordChannel) == zaudio::ACTIVE_PLAYING) {
     Rectimer->start();
     FEngine->resumeFromSilence();
   }

@@ -84,18 +84,26 @@ bool Tfrmmain::SaveRecordingList() {
 void Tfrmmain::AddFinishedRecording() { AddFinishedRecording(true); }
 
 void Tfrmmain::AddFinishedRecording(bool mayPlay) {
-  const FinishedRecording finished{FileNameBytes(FLastRecordedFile), lrlength->text().toStdString(),
-                                   FileSizeText(FLastRecordedFile).toStdString(), cformat->currentText().toStdString()};
+  AddFinishedFile(FLastRecordedFile, lrlength->text(), cformat->currentText(), mayPlay);
+}
+
+// A file a recording finished: by a stop, or by a split while the recording
+// goes on (then the size display keeps showing the running file).
+void Tfrmmain::AddFinishedFile(const QString& file, const QString& length, const QString& type, bool mayPlay) {
+  const FinishedRecording finished{FileNameBytes(file), length.toStdString(), FileSizeText(file).toStdString(),
+                                   type.toStdString()};
   const FinishedRecordingAdded added = ::AddFinishedRecording(FRecordingRows, finished);
   if (added.change == FinishedRecordingAdded::Change::None) return;
-  lrsize->setText(QString::fromStdString(finished.size));
+  if (FRecordChannel == 0) lrsize->setText(QString::fromStdString(finished.size));
   // An appended row takes its place in the sort order; a refreshed one stays.
   const RecordingListEntry entry = FRecordingRows[static_cast<std::size_t>(added.row)];
   if (added.change == FinishedRecordingAdded::Change::Appended) SortRecordingList(FRecordingRows, FSortColumn);
   ShowRecordingRows();
   SelectOnly(FindListedFile(FRecordingRows, entry.fullPath()));
   SaveRecordingList();
-  if (!greclist->isVisible()) btnreclistClick();
+  // Opened when the window is collapsed or shows the task list; hidden in
+  // the tray it keeps the panel it had.
+  if (OpenListPanel() != 1) btnreclistClick();
   if (!mayPlay || !frmoption_) return;
   if (PlayAfterStop(cdar->isChecked(), frmoption_->cslientnew->isChecked(), frmoption_->csplitnew->isChecked(),
                     frmoption_->cplay->isChecked()))

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QStorageInfo>
 
@@ -15,6 +16,8 @@
 #include "encoders/wma_settings.h"
 #include "recording/overwrite_decision.h"
 #include "recording/recording_formats.h"
+#include "recording/recording_monitor.h"
+#include "services/app_error.h"
 #include "services/desktop.h"
 #include "services/message_service.h"
 #include "services/size_text.h"
@@ -235,19 +238,30 @@ void Tfrmmain::StopRecording() {
   Rectimer->stop();
   // A file of an earlier split may still be completing; this one follows.
   FBackground->waitAll();
-  const bool written = RunResponsively([this] { return FEngine->stop(); });
+  bool nothingWritten = false;
+  const bool written = RunResponsively([this, &nothingWritten] { return FEngine->stop(&nothingWritten); });
   FStopping = false;
   FRecordChannel = 0;
   FFilters.reset();  // the capture and its DSP functions are gone
   FWizardName = false;
-  FinishedFile(FLastRecordedFile, written);
+  ListCompletedFiles();
+  // A file still waiting for sound holds nothing: it goes, and the last
+  // recorded file is the one before it.
+  if (nothingWritten) {
+    QFile::remove(FLastRecordedFile);
+    FLastRecordedFile = FFileBeforeWait;
+    lrname->setText(QFileInfo(FLastRecordedFile).fileName());
+  } else {
+    FinishedFile(FLastRecordedFile, written);
+  }
   SetControlState(ControlState::IdleAfterStop);
   UpdateTrayAnimation();
   ReclistClick();
   FScheduledRun = false;
   TaskRecordingEnded();
   // Nothing plays after a stop that a close or a termination signal made.
-  if (frmoption_ && frmoption_->cadd->isChecked()) AddFinishedRecording(!FClosing && !closingWithoutAsking_);
+  if (!nothingWritten && frmoption_ && frmoption_->cadd->isChecked())
+    AddFinishedRecording(!FClosing && !closingWithoutAsking_);
 }
 
 // After a file is complete: says when it could not be written completely and
@@ -260,29 +274,69 @@ void Tfrmmain::FinishedFile(const QString& file, bool written) {
   if (frmoption_ && frmoption_->copen->isChecked()) TheDesktop().open(QFileInfo(file).absolutePath());
 }
 
+void Tfrmmain::ListCompletedFiles() {
+  // A message shown for one file runs the event loop, where the next
+  // completion arrives; the loop below takes that one in its turn.
+  if (FListingFinished) return;
+  const QScopedValueRollback listing(FListingFinished, true);
+  while (!FFinishing.empty() && FFinishing.front().written->load() >= 0) {
+    const FinishingFile f = FFinishing.front();
+    FFinishing.pop_front();
+    FinishedFile(f.path, f.written->load() == 1);
+    if (frmoption_ && frmoption_->cadd->isChecked())
+      AddFinishedFile(f.path, f.length, cformat->itemText(f.format), false);
+  }
+}
+
 // The split and the silence new-file action: the capture runs on and the next
-// file starts with the sample after the last one of the previous file.
-void Tfrmmain::ContinueInNextFile() {
-  if (FRecordChannel == 0 || FStopping) return;
-  const QString finished = FLastRecordedFile;
+// file starts with the sample after the last one of the previous file, or
+// after a silence with the first block louder than the threshold.
+void Tfrmmain::ContinueInNextFile(bool awaitSound) {
+  // The ticks go on while the overwrite question is open; none of them may
+  // decide a second time: the audio meanwhile still goes to the current file.
+  if (FRecordChannel == 0 || FStopping || FSwitchingFile) return;
+  const QScopedValueRollback switching(FSwitchingFile, true);
   // The previous file's name sources end with it.
   FWizardName = false;
   FScheduledRun = false;
   QString file;
+  try {
+    if (!ChooseOutputFile(file)) {
+      StopRecording();
+      return;
+    }
+  } catch (const EAppError& e) {
+    // The recording so far is kept; trying again every second would only
+    // pile up the same message.
+    StopRecording();
+    ShowAppError(e.text());
+    return;
+  }
+  // A failure, a close or a termination ended the recording meanwhile.
+  if (FRecordChannel == 0 || FStopping) return;
+  const QString finished = FLastRecordedFile;
+  const QString finishedLength = ElapsedText(static_cast<std::uint64_t>(FElapsedSeconds));
   WriterRequest writer;
   RecordingEngine::PreviousWriter previous;
-  if (!ChooseOutputFile(file) || !WriterFor(FRecordingFormat, file, writer) ||
-      !FEngine->switchToNextFile(writer, previous)) {
+  if (!WriterFor(FRecordingFormat, file, writer) || !FEngine->switchToNextFile(writer, previous, awaitSound)) {
     StopRecording();
     return;
   }
   FLastRecordedFile = file;
+  FFileBeforeWait = finished;
   PrepareFileMonitor();
   ReclistClick();
   // The new file already takes the capture; the previous one is completed
   // meanwhile, and what looks at it waits for that.
-  FBackground->start([previous] { return RecordingEngine::completeWriter(previous); },
-                     [this, finished](bool written) { FinishedFile(finished, written); });
+  auto written = std::make_shared<std::atomic<int>>(-1);
+  FFinishing.push_back({finished, finishedLength, FRecordingFormat, written});
+  FBackground->start(
+      [previous, written] {
+        const bool ok = RecordingEngine::completeWriter(previous);
+        *written = ok ? 1 : 0;
+        return ok;
+      },
+      [this](bool) { ListCompletedFiles(); });
 }
 
 void Tfrmmain::TogglePauseRecording() {

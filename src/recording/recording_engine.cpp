@@ -1,5 +1,8 @@
 #include "recording/recording_engine.h"
 
+#include <algorithm>
+
+#include "audio/sample_convert.h"
 #include "audio/wma_writer.h"
 #include "recording/recording_formats.h"
 #include "services/message_service.h"
@@ -9,6 +12,9 @@ using namespace zaudio;
 namespace {
 constexpr DWORD kMixerPull = 10000;   // bytes per mixer pull in the capture callback
 constexpr DWORD kWmaMixerPull = 1024; // bytes per mixer pull into the WMA writer
+// The watch for sound runs after the filters and effects, as the level the
+// silence check reads does.
+constexpr int kAfterEveryEffect = -1000000;
 }
 
 RecordingEngine::RecordingEngine(FailureProc onFailure)
@@ -23,6 +29,7 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
   FDarOn = silenceOn;
   FInSilence = false;
   FSilentSeconds = 0;
+  FAwaitingSound = false;
   mixerPath_ = capture.mixerPath;
   wma_ = writer.format == kWma;
   bits_ = capture.bits;
@@ -69,6 +76,9 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
     return false;
   }
   (wma_ ? FWmaEncoder : FEncoder) = started;
+  ChannelSetDSP(
+      record, [this](HDSP, DWORD, void* buffer, DWORD length, void*) { WatchForSound(buffer, length); }, nullptr,
+      kAfterEveryEffect);
   ChannelSetSync(record, SYNC_DEV_FAIL, 0,
                  [this](HSYNC, DWORD channel, DWORD, void*) {
                    if (onFailure_) onFailure_(RecordingFailure::DeviceGone, channel, QString());
@@ -135,7 +145,8 @@ bool RecordingEngine::completeWriter(const PreviousWriter& previous) {
   return previous.wma ? WMA_EncodeClose(previous.handle) : Encode_Stop(previous.handle);
 }
 
-bool RecordingEngine::switchToNextFile(const WriterRequest& writer, PreviousWriter& previousWriter) {
+bool RecordingEngine::switchToNextFile(const WriterRequest& writer, PreviousWriter& previousWriter,
+                                       bool awaitSound) {
   if (FRecordChannel == 0) return false;
   // WMA blocks are written by the capture callback, other writers sit on the
   // mixer or the capture.
@@ -148,15 +159,19 @@ bool RecordingEngine::switchToNextFile(const WriterRequest& writer, PreviousWrit
   const DWORD previous = current.load();
   if (next != 0) {
     current = next;
-    if (!wma_) Encode_SetPaused(previous, true);
+    if (!wma_) {
+      Encode_SetPaused(previous, true);
+      if (awaitSound) Encode_SetPaused(next, true);
+    }
+    FAwaitingSound = awaitSound;
+    FInSilence = false;
+    FSilentSeconds = 0;
   }
   ChannelLock(host, false);
   if (next == 0) {
     Messages().show(MsgKind::Error, WriterFailureText(writer.format, mixerPath_), MsgButtons::Ok);
     return false;
   }
-  FInSilence = false;
-  FSilentSeconds = 0;
   previousWriter = PreviousWriter{previous, wma_};
   return true;
 }
@@ -165,7 +180,8 @@ bool RecordingEngine::pause() { return FRecordChannel != 0 && ChannelPause(FReco
 bool RecordingEngine::resume() { return play(); }
 bool RecordingEngine::paused() const { return ChannelIsActive(FRecordChannel) == ACTIVE_PAUSED; }
 
-bool RecordingEngine::stop() {
+bool RecordingEngine::stop(bool* nothingWritten) {
+  if (nothingWritten) *nothingWritten = false;
   const HRECORD record = FRecordChannel.load();
   if (record == 0) return true;
   // Pausing hands over everything captured so far (through the mixer, too);
@@ -178,6 +194,8 @@ bool RecordingEngine::stop() {
     else
       PullMixerDry();
   }
+  // Nothing arrives any more: a writer still waiting for sound got nothing.
+  if (nothingWritten) *nothingWritten = FAwaitingSound.load();
   const bool written = stopWriter(wma_ ? FWmaEncoder.load() : FEncoder.load());
   release();
   return written;
@@ -191,6 +209,7 @@ void RecordingEngine::release() {
   FWmaEncoder = 0;
   FInSilence = false;
   FSilentSeconds = 0;
+  FAwaitingSound = false;
 }
 
 std::uint64_t RecordingEngine::receivedBytes() const {
@@ -204,6 +223,7 @@ QString RecordingEngine::encoderMessage(HENCODE encoder) const {
 
 void RecordingEngine::resumeFromSilence() {
   FInSilence = false;
+  FAwaitingSound = false;
   Encode_SetPaused(FEncoder, false);
 }
 
@@ -249,6 +269,7 @@ void RecordingEngine::PullMixerIntoWma(DWORD channel) {
 // A WMA recording pauses by dropping blocks: written while there is sound,
 // and during a silence until its length has passed.
 void RecordingEngine::WriteWmaBlock(DWORD channel, const void* data, DWORD length) {
+  if (FAwaitingSound) return;
   const DWORD writer = FWmaEncoder.load();
   if (!FDarOn) {
     WMA_EncodeWrite(writer, data, length);
@@ -273,8 +294,24 @@ void RecordingEngine::PullMixerDry() {
   }
 }
 
+// The block's own left channel decides, so that the first loud block is the
+// first one written.
+void RecordingEngine::WatchForSound(const void* buffer, DWORD length) {
+  if (!FAwaitingSound) return;
+  const int frames = static_cast<int>(length / static_cast<DWORD>(captureFormat_.frameBytes()));
+  const auto peak = std::min<std::uint32_t>(
+      PeakOf(captureFormat_.type, buffer, static_cast<size_t>(frames), static_cast<int>(captureFormat_.channels), 0),
+      32768);
+  if (LevelToDb(static_cast<int>(peak), 32768) <= FDar.thresholdDb) return;
+  FInSilence = false;
+  FSilentSeconds = 0;
+  // WMA blocks are written by the capture callback, which sees the wait end.
+  if (!wma_) Encode_SetPaused(FEncoder, false);
+  FAwaitingSound = false;
+}
+
 void RecordingEngine::CheckSilence(DWORD channel) {
-  if (!FDarOn) return;
+  if (!FDarOn || FAwaitingSound) return;
   const int db = ChannelLevelDb(ChannelGetLevel(channel));
   if (db > FDar.thresholdDb) {
     Encode_SetPaused(FEncoder, false);

@@ -75,7 +75,9 @@ class RecordingEngine {
     zaudio::DWORD handle = 0;
     bool wma = false;
   };
-  bool switchToNextFile(const WriterRequest& writer, PreviousWriter& previous);
+  // With awaitSound the new writer gets nothing until a captured block is
+  // louder than the silence threshold: the next file begins with that block.
+  bool switchToNextFile(const WriterRequest& writer, PreviousWriter& previous, bool awaitSound = false);
   static bool completeWriter(const PreviousWriter& previous);
   // Both in one: previousWritten tells whether the previous file was
   // completed without an error.
@@ -86,7 +88,9 @@ class RecordingEngine {
   bool paused() const;
   // Ends the capture after what it holds has reached the writer, completes
   // the file and frees everything. False when the writer reported an error.
-  bool stop();
+  // nothingWritten, when given, tells whether the writer was still waiting
+  // for sound, so that its file holds no audio at all.
+  bool stop(bool* nothingWritten = nullptr);
 
   bool running() const { return FRecordChannel.load() != 0; }
   bool wma() const { return wma_; }
@@ -106,6 +110,8 @@ class RecordingEngine {
   void resumeFromSilence();
   // Suspends writing (the pause action after the silent length).
   void suspendForSilence();
+  // The writer waits for the first block louder than the threshold.
+  bool awaitingSound() const { return FAwaitingSound.load(); }
 
   // Shared with the capture callbacks.
   std::atomic<zaudio::HRECORD> FRecordChannel{0};
@@ -114,6 +120,7 @@ class RecordingEngine {
   std::atomic<zaudio::HSTREAM> FMixer{0}, FPushStream{0};
   std::atomic<bool> FInSilence{false};
   std::atomic<int> FSilentSeconds{0};
+  std::atomic<bool> FAwaitingSound{false};
 
  private:
   bool RecordDirect(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
@@ -121,6 +128,9 @@ class RecordingEngine {
   bool RecordWmaDirect(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
   bool RecordWmaToMixer(zaudio::HRECORD channel, const void* buffer, zaudio::DWORD length);
   void CheckSilence(zaudio::DWORD channel);
+  // Before the writer sees a block: ends the wait for sound with the first
+  // loud one.
+  void WatchForSound(const void* buffer, zaudio::DWORD length);
   void WriteWmaBlock(zaudio::DWORD channel, const void* data, zaudio::DWORD length);
   void PullMixerDry();
   void PullMixerIntoWma(zaudio::DWORD channel);

@@ -3,6 +3,12 @@
 MsgAnswer TestMessages::show(MsgKind kind, const QString& text, MsgButtons buttons,
                              const QString& caption) {
   shown.push_back({kind, text, buttons, caption});
+  if (whileOpen && open_ == 0) {
+    const ShownMessage current = shown.back();  // the hook may add to `shown`
+    ++open_;
+    whileOpen(current);
+    --open_;
+  }
   if (!answers.empty()) {
     const MsgAnswer a = answers.front();
     answers.pop_front();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -37,4 +38,11 @@ class TestMessages final : public MessageService {
   std::vector<ShownMessage> shown;
   std::deque<MsgAnswer> answers;
   bool ended = false;
+  // Runs while a box is open, before it is answered, as the event loop of a
+  // real box would run timers meanwhile. Boxes it opens itself are recorded
+  // and answered without running it again.
+  std::function<void(const ShownMessage&)> whileOpen;
+
+ private:
+  int open_ = 0;
 };
