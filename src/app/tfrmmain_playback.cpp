@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <cmath>
 
@@ -12,6 +13,7 @@
 #include "app/tfrmmain.h"
 #include "app/tspectrum.h"
 #include "library/recording_list.h"
+#include "recording/capture_devices.h"
 #include "recording/recording_monitor.h"
 #include "services/message_service.h"
 
@@ -35,8 +37,13 @@ void Tfrmmain::PlayListedFile(const RecordingListEntry& entry) {
   }
   if (FPlayStream != 0) StopPlayback();
   FScan.reset();  // an earlier scan ends before anything of this file is drawn
-  const float volume = zaudio::GetVolume();
-  if (volume >= 0) Cvolume->setValue(static_cast<int>(std::lround(volume * 100)));
+  // The slider shows the output's volume; nothing is set by showing it, so
+  // the capture device keeps its level.
+  if (const float volume = zaudio::GetVolume(); volume >= 0) {
+    const QSignalBlocker quiet(Cvolume);
+    Cvolume->setValue(static_cast<int>(std::lround(volume * 100)));
+    lvol->setText(VolumeText(Cvolume->value()));
+  }
 
   const StreamCreator create = StreamCreatorFor(entry.Type, path);
   const zaudio::HSTREAM play = create(false, path.c_str(), 0, 0, 0);

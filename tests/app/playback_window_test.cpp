@@ -252,3 +252,43 @@ TEST_F(PlaybackWindowTest, EditTagOpensTheEditorButNotForTheFileBeingRecorded) {
   w.ReclistClick();
   EXPECT_TRUE(w.btntagedit->isEnabled());
 }
+
+// Playing shows the output's volume on the slider; the capture device keeps
+// its own level, on the device and in the server.
+TEST_F(PlaybackWindowTest, PlayingNeverChangesTheCaptureLevel) {
+  Tfrmmain& w = Open();
+  options->cplay->setChecked(true);
+  w.Cvolume->setValue(100);
+  ASSERT_TRUE(zaudio::SetVolume(0.4f));
+  float before = -1;
+  zaudio::RecordGetInput(0, &before);
+  ASSERT_FLOAT_EQ(before, 1.0f);
+  w.btnrecClick();
+  Second();
+  w.btnstopClick();
+  ASSERT_NE(w.FPlayStream, 0u) << messages.texts().join("|").toStdString();
+  EXPECT_EQ(w.Cvolume->value(), 40);
+  EXPECT_EQ(w.lvol->text(), "Vol:40");
+  float after = -1;
+  zaudio::RecordGetInput(0, &after);
+  EXPECT_FLOAT_EQ(after, 1.0f);
+  EXPECT_FLOAT_EQ(backend->captureDeviceState()[0].inputs[0].volume, 1.0f);
+  EXPECT_NEAR(zaudio::GetVolume(), 0.4f, 0.001f);
+  ASSERT_TRUE(WaitForIdle());
+}
+
+// A recording that ends while the window is hidden in the tray leaves the
+// open recordings list open, and so does the next start.
+TEST_F(PlaybackWindowTest, AStopWhileHiddenKeepsTheOpenList) {
+  Tfrmmain& w = Open();
+  w.btnreclistClick();
+  ASSERT_EQ(w.OpenListPanel(), 1);
+  w.hide();
+  w.btnrecClick();
+  Second();
+  w.btnstopClick();
+  EXPECT_EQ(w.OpenListPanel(), 1);
+  EXPECT_TRUE(w.greclist->isVisibleTo(&w));
+  w.SaveMainSettings();
+  EXPECT_EQ(IniFile(SettingsFilePath(w.FWorkFolder)).ReadInteger("Main", "List", -1), 1);
+}
