@@ -34,10 +34,6 @@ std::string TaskIdOf(const QString& unit) {
   return unit.startsWith(kUnitPrefix) ? unit.mid(kUnitPrefix.size()).toStdString() : std::string();
 }
 
-QList<QRadioButton*> SplitChoices(Tfrmoption& o) {
-  return {o.csplit74, o.csplit80, o.csplit650, o.csplit700, o.csplitcl, o.csplitcs};
-}
-
 // The task a run is for, found by its unit name in the store the task list
 // uses; nullopt when it is gone or the store cannot be read.
 std::optional<schedule::TaskRecord> TaskOfUnit(schedule::TaskBackend& store, const QString& unit) {
@@ -108,7 +104,7 @@ void Tfrmmain::ApplyTaskConfig(const QString& path) {
       SplitOptions user;
       user.stop = o.csplitstop->isChecked();
       user.newFile = o.csplitnew->isChecked();
-      const auto choices = SplitChoices(o);
+      const auto choices = o.SplitChoiceButtons();
       for (int i = 0; i < choices.size(); ++i)
         if (choices[i]->isChecked()) user.choice = i;
       user.length = o.esplitcl->text();
@@ -204,7 +200,7 @@ void Tfrmmain::RestoreUserSplit() {
   const SplitOptions user = *FUserSplit;
   FUserSplit.reset();
   o.esplitcl->setText(user.length);
-  const auto choices = SplitChoices(o);
+  const auto choices = o.SplitChoiceButtons();
   if (user.choice >= 0) {
     choices[user.choice]->setChecked(true);
   } else {

@@ -70,14 +70,7 @@ qint64 CustomSplitValue(const QString& text) {
   if (digits.size() > CustomSplitMaxDigits) digits.truncate(CustomSplitMaxDigits);
   bool ok = false;
   const qint64 n = digits.toLongLong(&ok);
-  return ok && n >= 1 ? n : 1;
-}
-
-QString NormalizedCustomSplitText(const QString& text) {
-  bool ok = false;
-  const qint64 n = text.trimmed().toLongLong(&ok);
-  if (!ok || n < 1) return QStringLiteral("1");
-  return text;
+  return ok && n >= 1 ? n : 0;
 }
 
 qint64 SplitLimitFor(SplitChoice choice, const QString& customLength, const QString& customSize) {

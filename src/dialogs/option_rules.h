@@ -44,12 +44,9 @@ int SplitModeFor(bool createNew, bool stop, SplitChoice choice);
 // times 1048576 always fits in 64 bits (and a length in seconds in 32 bits).
 constexpr int CustomSplitMaxDigits = 9;
 
-// The number in a custom split field, at least 1: an empty, zero or unreadable
-// field gives 1 so that a chosen custom limit is never "no limit".
+// The number in a custom split field; an empty, zero or unreadable field
+// gives 0, which never splits.
 qint64 CustomSplitValue(const QString& text);
-// The text "Ok" leaves in the field of the chosen custom limit: "1" for an
-// empty or zero field, otherwise the text itself.
-QString NormalizedCustomSplitText(const QString& text);
 
 // Seconds for length limits, bytes for size limits (custom size in 64 bits),
 // 0 when no limit is chosen.

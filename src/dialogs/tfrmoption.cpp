@@ -173,9 +173,6 @@ void Tfrmoption::OnFolderButton() {
 }
 
 void Tfrmoption::OnOk() {
-  // A chosen custom limit must be at least 1, or the split would never happen.
-  if (csplitcl->isChecked()) esplitcl->setText(NormalizedCustomSplitText(esplitcl->text()));
-  if (csplitcs->isChecked()) esplitcs->setText(NormalizedCustomSplitText(esplitcs->text()));
   link_->UpdateFormatInfo();
   try {
     SaveSettings();

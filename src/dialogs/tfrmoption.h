@@ -23,6 +23,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QGroupBox;
 class QRadioButton;
 class QSlider;
 class QStackedWidget;
@@ -66,6 +67,8 @@ class Tfrmoption : public QDialog {
   QString NextOutputName(bool createFolders, int number) const;
   int SplitMode() const;
   qint64 SplitLimit() const;
+  // The six split limits in the order of their stored index ("Split"/"Limit").
+  QList<QRadioButton*> SplitChoiceButtons() const;
   bool SplitCreatesNewFile() const;
   static int FormatSettingsPage(int formatIndex) { return ::FormatSettingsPage(formatIndex); }
 
@@ -128,6 +131,7 @@ class Tfrmoption : public QDialog {
             *cimrun = nullptr, *cmintotray = nullptr, *cshowtime = nullptr;
   // split
   QCheckBox *csplitnew = nullptr, *csplitstop = nullptr;
+  QGroupBox* gsplit = nullptr;  // holds the six limits; stores which is chosen
   QRadioButton *csplit74 = nullptr, *csplit80 = nullptr, *csplit650 = nullptr,
                *csplit700 = nullptr, *csplitcl = nullptr, *csplitcs = nullptr;
   QLineEdit *esplitcl = nullptr, *esplitcs = nullptr;

@@ -34,13 +34,14 @@ QString Tfrmoption::NextOutputName(bool createFolders, int number) const {
   return BuildOutputName(rule, createFolders, number, AppClock().now());
 }
 
+QList<QRadioButton*> Tfrmoption::SplitChoiceButtons() const {
+  return {csplit74, csplit80, csplit650, csplit700, csplitcl, csplitcs};
+}
+
 SplitChoice Tfrmoption::ChosenSplit() const {
-  if (csplit74->isChecked()) return SplitChoice::Min74;
-  if (csplit80->isChecked()) return SplitChoice::Min80;
-  if (csplit650->isChecked()) return SplitChoice::Mb650;
-  if (csplit700->isChecked()) return SplitChoice::Mb700;
-  if (csplitcl->isChecked()) return SplitChoice::CustomLength;
-  if (csplitcs->isChecked()) return SplitChoice::CustomSize;
+  const QList<QRadioButton*> buttons = SplitChoiceButtons();
+  for (int i = 0; i < buttons.size(); ++i)
+    if (buttons[i]->isChecked()) return static_cast<SplitChoice>(i + 1);
   return SplitChoice::None;
 }
 
@@ -48,9 +49,8 @@ int Tfrmoption::SplitMode() const {
   return SplitModeFor(csplitnew->isChecked(), csplitstop->isChecked(), ChosenSplit());
 }
 
-// Custom limits are at least 1 (an empty or zero field counts as 1) and the
-// custom size is computed in 64 bits from at most nine digits, so neither
-// overflows nor turns into "no limit".
+// An empty or zero custom field is no limit; the custom size is computed in
+// 64 bits from at most nine digits, so it never overflows.
 qint64 Tfrmoption::SplitLimit() const {
   return SplitLimitFor(ChosenSplit(), esplitcl->text(), esplitcs->text());
 }

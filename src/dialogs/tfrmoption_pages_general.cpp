@@ -121,8 +121,9 @@ void Tfrmoption::BuildSplitPage() {
   csplitnew = Check("csplitnew", QStringLiteral("Create new file after split"));
   page->addWidget(csplitnew);
 
-  auto* settings = Group(QStringLiteral("Split Settings"));
-  auto* grid = Grid(settings);
+  gsplit = Group(QStringLiteral("Split Settings"));
+  gsplit->setObjectName(QStringLiteral("gsplit"));
+  auto* grid = Grid(gsplit);
   csplit74 = Radio("csplit74", QStringLiteral("74 min (for Audio CD)"), true);
   csplit80 = Radio("csplit80", QStringLiteral("80 min (for Audio CD)"));
   csplit650 = Radio("csplit650", QStringLiteral("650 MB (for Data CD)"));
@@ -149,7 +150,7 @@ void Tfrmoption::BuildSplitPage() {
   for (QWidget* w : std::initializer_list<QWidget*>{csplit74, csplit80, csplit650, csplit700,
                                                     csplitcl, csplitcs, esplitcl, esplitcs})
     w->setEnabled(false);
-  page->addWidget(settings);
+  page->addWidget(gsplit);
 
   csplitstop = Check("csplitstop", QStringLiteral("Just stop recording after split"));
   page->addWidget(csplitstop);

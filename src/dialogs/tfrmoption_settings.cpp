@@ -15,6 +15,7 @@
 //   that mode comes back in its own range.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -57,7 +58,11 @@ QVariant Tfrmoption::AbsentValue(const OptionSetting& s) const {
 }
 
 void Tfrmoption::ApplyValue(QWidget* control, const QVariant& value) {
-  if (auto* radio = qobject_cast<QRadioButton*>(control)) {
+  if (control == gsplit) {
+    const QList<QRadioButton*> buttons = SplitChoiceButtons();
+    const int index = value.toInt();
+    if (index >= 0 && index < buttons.size()) SetRadioChecked(buttons[index], true);
+  } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
     SetRadioChecked(radio, value.toBool());
   } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
     box->setChecked(value.toBool());
@@ -95,6 +100,12 @@ void Tfrmoption::LoadSetting(const IniSnapshot& ini, const OptionSetting& s) {
     int index = ini.ReadInteger(s.section, s.key, absent.toInt());
     if (index < 0 || index >= combo->count()) index = absent.toInt();
     if (index >= 0 && index < combo->count()) combo->setCurrentIndex(index);
+    return;
+  }
+  if (s.control == gsplit) {
+    // An index that names no limit keeps the one chosen at first.
+    const int index = ini.ReadInteger(s.section, s.key, absent.toInt());
+    ApplyValue(gsplit, index >= 0 && index < SplitChoiceButtons().size() ? index : absent.toInt());
     return;
   }
   if (s.control == cwvbit) {
@@ -140,6 +151,11 @@ void Tfrmoption::LoadSettings() {
 }
 
 void Tfrmoption::SaveSetting(IniEditSession& session, const OptionSetting& s) const {
+  if (s.control == gsplit) {
+    if (const int index = static_cast<int>(ChosenSplit()) - 1; index >= 0)
+      session.WriteInteger(s.section, s.key, index);
+    return;
+  }
   if (auto* combo = qobject_cast<QComboBox*>(s.control)) {
     session.WriteInteger(s.section, s.key, combo->currentIndex());
   } else if (auto* button = qobject_cast<QAbstractButton*>(s.control)) {
@@ -169,9 +185,6 @@ void Tfrmoption::ResetPageDefaults(int page) {
     else if (s.pageDefault.isValid()) ApplyValue(s.control, s.pageDefault);
   }
   switch (page) {
-    case 3:
-      SetRadioChecked(csplit74, true);
-      break;
     case 6:
       for (QWidget* w : {barfilterlow, barfilterhigh, barnotchpass}) w->setEnabled(false);
       break;

@@ -3,6 +3,7 @@
 // in the order the file is loaded and saved.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -47,6 +48,8 @@ void Tfrmoption::BuildSettingsTable() {
   add("Split", "Stop", csplitstop, false, 3, false);
   add("Split", "CustomLength", esplitcl, text("60"), 3, text("60"));
   add("Split", "CustomSize", esplitcs, text("4"), 3, text("4"));
+  // Which limit is chosen, by its place in SplitChoiceButtons: 74 min at first.
+  add("Split", "Limit", gsplit, 0, 3, 0);
 
   add("Compressor", "Enable", ccompressor, false, 4, false);
   add("Compressor", "Gain", barcomgain, 0, 4, 0);

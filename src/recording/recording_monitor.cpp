@@ -31,6 +31,7 @@ QString ElapsedText(std::uint64_t seconds) {
 }
 
 bool SplitDue(int mode, std::int64_t limit, std::uint64_t seconds, std::int64_t size) {
+  if (limit <= 0) return false;  // a custom limit of 0: never
   if (mode == 0) return static_cast<std::int64_t>(seconds) == limit;
   if (mode == 1) return size >= limit;
   return false;

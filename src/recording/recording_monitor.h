@@ -19,7 +19,8 @@ std::int64_t EstimatedOutputSize(int format, std::uint64_t received, std::uint64
 QString ElapsedText(std::uint64_t seconds);
 
 // A split by length (mode 0) is due when the seconds reach the limit exactly,
-// by size (mode 1) once the size reaches it; mode -1 never splits.
+// by size (mode 1) once the size reaches it; mode -1 and a limit of 0 never
+// split.
 bool SplitDue(int mode, std::int64_t limit, std::uint64_t seconds, std::int64_t size);
 
 // The level display's history: one column per pixel of the bar, filled from

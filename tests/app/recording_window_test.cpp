@@ -153,6 +153,34 @@ TEST_F(RecordingWindowTest, SplitsByCustomLengthAndSize) {
   EXPECT_EQ(Wav("Rectest-02.wav")->data.size(), 6u * 44100 * 4);
 }
 
+// A custom limit of 0, or none typed, never splits, whether the recording
+// is to stop or to go on in a new file.
+TEST_F(RecordingWindowTest, ZeroOrEmptyCustomLimitsNeverSplit) {
+  Tfrmmain& w = Open();
+  const struct {
+    const char* box;
+    const char* radio;
+    const char* edit;
+    const char* text;
+  } cases[] = {{"csplitstop", "csplitcl", "esplitcl", "0"}, {"csplitnew", "csplitcl", "esplitcl", ""},
+               {"csplitstop", "csplitcs", "esplitcs", ""}, {"csplitnew", "csplitcs", "esplitcs", "0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.box) + " " + c.radio + " '" + c.text + "'");
+    options->findChild<QCheckBox*>(c.box)->setChecked(true);
+    options->findChild<QRadioButton*>(c.radio)->setChecked(true);
+    options->findChild<QLineEdit*>(c.edit)->setText(c.text);
+    options->btnok->click();
+    w.btnrecClick();
+    const QString name = w.lrname->text();
+    for (int s = 0; s < 3; ++s) Second();
+    EXPECT_NE(w.FRecordChannel, 0u);
+    EXPECT_EQ(w.lrname->text(), name);
+    EXPECT_EQ(w.lrlength->text(), "00:00:03");
+    w.btnstopClick();
+  }
+  EXPECT_TRUE(messages.shown.empty()) << messages.texts().join("|").toStdString();
+}
+
 TEST_F(RecordingWindowTest, LevelDisplayFillsTheBarThenStartsAgain) {
   Tfrmmain& w = Open();
   w.btnrecClick();

@@ -79,19 +79,21 @@ TEST_F(OptionDialogTest, TagFromTheStayOnTopBoxAppliesOnClose) {
   EXPECT_EQ(link.stayOnTopCalls.size(), 2);
 }
 
-TEST_F(OptionDialogTest, OkRefreshesTheFormatSavesAndBoundsTheChosenCustomLimit) {
+// An empty or zero custom limit stays as typed: it means no split.
+TEST_F(OptionDialogTest, OkRefreshesTheFormatAndSavesAnEmptyCustomLimitAsTyped) {
   dlg->LoadSettings();
   click("csplitnew");
   click("csplitcs");
   as<QLineEdit>("esplitcs")->setText("");
-  as<QLineEdit>("esplitcl")->setText("0");  // not chosen: left alone
+  as<QLineEdit>("esplitcl")->setText("0");
   as<QSlider>("barcomgain")->setValue(12);
   click("btnok");
   EXPECT_EQ(dlg->result(), QDialog::Accepted);
   EXPECT_EQ(link.calls, QStringList{"formatinfo"});
-  EXPECT_EQ(value("esplitcs"), "1");
+  EXPECT_EQ(value("esplitcs"), "");
   EXPECT_EQ(value("esplitcl"), "0");
-  EXPECT_EQ(ini().ReadString("Split", "CustomSize", {}), "1");
+  EXPECT_EQ(dlg->SplitLimit(), 0);
+  EXPECT_EQ(ini().ReadString("Split", "CustomSize", QStringLiteral("absent")), "");
   EXPECT_EQ(ini().ReadInteger("Compressor", "Gain", 0), 12);
 }
 

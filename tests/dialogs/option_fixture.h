@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -80,6 +82,12 @@ class OptionDialogTest : public ::testing::Test {
     if (auto* s = qobject_cast<QSlider*>(w)) return s->value();
     if (auto* u = qobject_cast<TUpDown*>(w)) return u->position();
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (qobject_cast<QGroupBox*>(w)) {  // a group of radio buttons: the checked one's place
+      const auto radios = w->findChildren<QRadioButton*>();
+      for (int i = 0; i < radios.size(); ++i)
+        if (radios[i]->isChecked()) return i;
+      return -1;
+    }
     ADD_FAILURE() << "no value control " << name.toStdString();
     return {};
   }

@@ -64,13 +64,12 @@ TEST(OptionRules, SplitModeAndLimit) {
   }
 }
 
-TEST(OptionRules, CustomSplitValuesNeverGiveNoLimit) {
+TEST(OptionRules, EmptyOrZeroCustomSplitValuesAreNoLimit) {
   for (const char* text : {"", "0", "000", "x"}) {
-    EXPECT_EQ(SplitLimitFor(SplitChoice::CustomLength, QString::fromLatin1(text), {}), 1) << text;
-    EXPECT_EQ(SplitLimitFor(SplitChoice::CustomSize, {}, QString::fromLatin1(text)), 1048576) << text;
-    EXPECT_EQ(NormalizedCustomSplitText(QString::fromLatin1(text)), QStringLiteral("1")) << text;
+    EXPECT_EQ(SplitLimitFor(SplitChoice::CustomLength, QString::fromLatin1(text), {}), 0) << text;
+    EXPECT_EQ(SplitLimitFor(SplitChoice::CustomSize, {}, QString::fromLatin1(text)), 0) << text;
   }
-  EXPECT_EQ(NormalizedCustomSplitText(QStringLiteral("60")), QStringLiteral("60"));
+  EXPECT_EQ(SplitLimitFor(SplitChoice::CustomLength, QStringLiteral("1"), {}), 1);
   // The largest field fits 64 bits.
   EXPECT_EQ(SplitLimitFor(SplitChoice::CustomSize, {}, QStringLiteral("999999999")),
             999999999LL * 1048576);

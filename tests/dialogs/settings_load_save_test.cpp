@@ -36,7 +36,7 @@ const std::vector<KeyValue>& AbsentTable() {
       {"Misc", "Show", "cshowtime", true},
       {"Split", "New", "csplitnew", false}, {"Split", "Stop", "csplitstop", false},
       {"Split", "CustomLength", "esplitcl", QStringLiteral("60")},
-      {"Split", "CustomSize", "esplitcs", QStringLiteral("4")},
+      {"Split", "CustomSize", "esplitcs", QStringLiteral("4")}, {"Split", "Limit", "gsplit", 0},
       {"Compressor", "Enable", "ccompressor", false}, {"Compressor", "Gain", "barcomgain", 0},
       {"Compressor", "Attack", "barcomattack", 1}, {"Compressor", "Release", "barcomrelease", 50},
       {"Compressor", "Threshold", "barcomthreshold", -10}, {"Compressor", "Ratio", "barcomratio", 10},
@@ -99,7 +99,7 @@ const std::vector<KeyValue>& NonDefaultTable() {
       {"Misc", "Show", "cshowtime", false},
       {"Split", "New", "csplitnew", true}, {"Split", "Stop", "csplitstop", false},
       {"Split", "CustomLength", "esplitcl", QStringLiteral("90")},
-      {"Split", "CustomSize", "esplitcs", QStringLiteral("700")},
+      {"Split", "CustomSize", "esplitcs", QStringLiteral("700")}, {"Split", "Limit", "gsplit", 4},
       {"Compressor", "Enable", "ccompressor", true}, {"Compressor", "Gain", "barcomgain", 6},
       {"Compressor", "Attack", "barcomattack", 2000}, {"Compressor", "Release", "barcomrelease", 300},
       {"Compressor", "Threshold", "barcomthreshold", -20}, {"Compressor", "Ratio", "barcomratio", 4},
@@ -378,4 +378,32 @@ TEST_F(OptionDialogTest, SaveFailureRaisesAndOkReportsIt) {
   EXPECT_TRUE(messages.shown.back().text.startsWith("Unable to write to ")) << messages.shown.back().text.toStdString();
   EXPECT_TRUE(dlg->isVisible()) << "the dialog stays open after a failed save";
   dlg->hide();
+}
+
+// Which split limit is chosen comes back after a restart; an index that
+// names none gives 74 minutes, as before the key existed.
+TEST_F(OptionDialogTest, TheChosenSplitLimitComesBack) {
+  const struct {
+    const char* stored;
+    const char* chosen;
+  } cases[] = {{"5", "csplitcs"}, {"4", "csplitcl"}, {"1", "csplit80"}, {"6", "csplit74"},
+               {"-1", "csplit74"}, {"x", "csplit74"}, {nullptr, "csplit74"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "absent");
+    QFile::remove(iniPath());
+    if (c.stored) ini().WriteString("Split", "Limit", QString::fromLatin1(c.stored));
+    Tfrmoption fresh(&link);
+    fresh.LoadSettings();
+    EXPECT_TRUE(fresh.findChild<QRadioButton*>(QString::fromLatin1(c.chosen))->isChecked());
+  }
+  // Saved as chosen, read by the next start.
+  dlg->LoadSettings();
+  click("csplitnew");
+  click("csplitcl");
+  dlg->SaveSettings();
+  EXPECT_EQ(ini().ReadInteger("Split", "Limit", -1), 4);
+  Tfrmoption next(&link);
+  next.LoadSettings();
+  EXPECT_EQ(next.SplitLimit(), 60);
+  EXPECT_EQ(next.SplitMode(), 0);
 }

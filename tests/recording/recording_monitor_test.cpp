@@ -87,8 +87,12 @@ TEST(RecordingMonitor, SplitDue) {
       {1, 650000000, 4440, 649999999, false},
       {1, 650000000, 7, 650000000, true},
       {1, 650000000, 4441, 650000001, true},
-      // no split
+      // no split, and no limit: a custom value of 0
       {-1, 4440, 4440, 4440, false},
+      {0, 0, 0, 0, false},
+      {0, 0, 1, 0, false},
+      {1, 0, 1, 0, false},
+      {1, 0, 9, 1 << 30, false},
       {-1, 0, 0, 0, false},
   };
   for (const Case& c : cases) {
