@@ -259,6 +259,10 @@ class Tfrmoption : public QDialog {
   void ApplyValue(QWidget* control, const QVariant& value);
   QVariant AbsentValue(const OptionSetting& s) const;
   SplitChoice ChosenSplit() const;
+  // The sample rate the MP3 bitrate lists were filled for: their items, and
+  // so what an index means, stay those of that rate until they are filled
+  // again, whatever the main window's rate is now.
+  int FMp3ListsRateIndex = 5;
   QString SettingsPath() const;
 
   MainWindowLink* link_;

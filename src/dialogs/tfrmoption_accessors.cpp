@@ -58,7 +58,8 @@ qint64 Tfrmoption::SplitLimit() const {
 bool Tfrmoption::SplitCreatesNewFile() const { return csplitnew->isChecked(); }
 
 void Tfrmoption::FillMp3BitrateLists() {
-  const Mp3BitrateLists lists = Mp3BitrateListsFor(link_->SampleRateIndex());
+  FMp3ListsRateIndex = link_->SampleRateIndex();
+  const Mp3BitrateLists lists = Mp3BitrateListsFor(FMp3ListsRateIndex);
   const std::pair<QComboBox*, int> targets[] = {{mp3cbrbitratecom, lists.cbrIndex},
                                                 {mp3minbitratecom, lists.minIndex},
                                                 {mp3maxbitratecom, lists.maxIndex}};
@@ -115,7 +116,7 @@ int Tfrmoption::Mp3NominalBitrate() const {
   // The edit's number as the up-down reads it: kept inside the ABR range,
   // the last valid one while the edit holds none.
   choice.abrBitrate = udmp3abr->position();
-  choice.sampleRateIndex = link_->SampleRateIndex();
+  choice.sampleRateIndex = FMp3ListsRateIndex;
   return ::Mp3NominalBitrate(choice);
 }
 

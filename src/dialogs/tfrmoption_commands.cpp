@@ -28,7 +28,7 @@ QString Tfrmoption::BuildMp3CommandLine(int channelCount, const QString& file) c
   o.crc = cmp3crc->isChecked();
   o.copyright = cmp3copy->isChecked();
   o.nonOriginal = cmp3non->isChecked();
-  o.sampleRateIndex = link_->SampleRateIndex();
+  o.sampleRateIndex = FMp3ListsRateIndex;
   return Mp3CommandLine(o, channelCount, file);
 }
 
