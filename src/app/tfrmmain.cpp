@@ -18,6 +18,7 @@
 #include "app/scan_thread.h"
 #include "app/tspectrum.h"
 #include "app/idle_picture.h"
+#include "services/app_error.h"
 #include "services/message_service.h"
 #include "services/paths.h"
 #include "services/platform_info.h"
@@ -144,7 +145,12 @@ void Tfrmmain::FormClose() {
   FVisMode = FSpectrum->FMode;
   SaveRecordingList();
   if (frmoption_ && frmoption_->chotkey->isChecked()) ReleaseHotkeys();
-  SaveMainSettings();
+  // A settings file that cannot be written is said; the program still ends.
+  try {
+    SaveMainSettings();
+  } catch (const EAppError& e) {
+    ShowAppError(e.text());
+  }
 }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {
@@ -173,6 +179,9 @@ void Tfrmmain::FormDestroy() {
   FBackground->waitAll();
   zaudio::RecordFree();
   zaudio::Free();
+  // The close that needed no clicks is over; a window made later in this
+  // process shows its messages again.
+  SetUnattended(false);
 }
 
 void Tfrmmain::contextMenuEvent(QContextMenuEvent* event) {

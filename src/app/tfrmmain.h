@@ -151,6 +151,8 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
+  // Closes every modal box and dialog as Cancel would; true when there was one.
+  bool RejectModalWindows();
 
   // Tray (tfrmmain_tray.cpp). Minimising hides the window to the tray icon
   // when asked to and a tray host shows icons; the icon animates while a

@@ -1,7 +1,9 @@
 // Record, pause and stop: the recording's start with its file name, the
 // hand-over to the next file, the stop, and failures while recording.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileInfo>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -410,9 +412,26 @@ void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle
 
 void Tfrmmain::CloseWithoutAsking() {
   closingWithoutAsking_ = true;
-  // A stop under way finishes first; the close follows right after it.
-  if (FStopping)
+  // Nobody may be there to click: what is still to be said goes to standard
+  // error, and a box or dialog already open is closed as if cancelled. A stop
+  // under way, or the windows closed just now, finish first; the close
+  // follows once their event loops have returned.
+  SetUnattended(true);
+  if (RejectModalWindows() || FStopping) {
     QTimer::singleShot(50, this, [this] { CloseWithoutAsking(); });
-  else
-    close();
+    return;
+  }
+  if (!FClosing) close();  // a close under way ends the program itself
+}
+
+bool Tfrmmain::RejectModalWindows() {
+  bool rejected = false;
+  // Each one closed uncovers the one it was opened from.
+  for (int i = 0; i < 32; ++i) {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) break;
+    dialog->reject();
+    rejected = true;
+  }
+  return rejected;
 }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -37,10 +39,16 @@ QString DefaultCaption(MsgKind kind) {
   return {};
 }
 
+std::atomic<bool> g_unattended{false};
+
 class DesktopMessageService final : public MessageService {
  public:
   MsgAnswer show(MsgKind kind, const QString& text, MsgButtons buttons,
                  const QString& caption) override {
+    if (g_unattended) {
+      std::fprintf(stderr, "zovedu: %s\n", qPrintable(text));
+      return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::None;
+    }
     QMessageBox box(IconOf(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, text);
     switch (buttons) {
       case MsgButtons::Ok:
@@ -84,6 +92,9 @@ MessageService* g_service = &g_desktop;
 MessageService& Messages() { return *g_service; }
 
 void SetMessageService(MessageService* service) { g_service = service ? service : &g_desktop; }
+
+void SetUnattended(bool on) { g_unattended = on; }
+bool Unattended() { return g_unattended; }
 
 void ShowAppError(const QString& text) {
   Messages().show(MsgKind::Error, text, MsgButtons::Ok, QApplication::applicationName());

@@ -23,6 +23,12 @@ class MessageService {
 MessageService& Messages();
 void SetMessageService(MessageService* service);  // nullptr restores the desktop one
 
+// While set, nobody may be there to click (the program ends for a termination
+// signal): the desktop service shows no box but writes the text to standard
+// error, and a question counts as not answered.
+void SetUnattended(bool on);
+bool Unattended();
+
 // Shows the message of an error escaping an event handler, as the desktop's
 // standard error display does.
 void ShowAppError(const QString& text);

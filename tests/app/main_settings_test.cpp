@@ -1,8 +1,13 @@
 // Section "Main": the recording controls restored at start and saved at close.
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include "main_window_fixture.h"
+#include "dialogs/tfrmoption.h"
+#include "library/recording_list.h"
 #include "settings/ini_file.h"
 #include "support/file_replacements.h"
 
@@ -148,4 +153,31 @@ TEST_F(MainSettingsTest, ClosingSavesTheSectionInOneReplacementKeepingOtherLines
   EXPECT_EQ(f.readAll().toStdString(),
             (others + "[Main]\nVolume=65\nFormat=3\nChannel=1\nSample=3\nBits=1\nVis=1\nList=0\n")
                 .toStdString());
+}
+
+// A settings file that cannot be written is said at close, and the close
+// still completes: the recording is complete, the list saved, the program
+// told to end.
+TEST_F(MainSettingsTest, ASettingsFileThatCannotBeWrittenIsSaidAndTheCloseStillEnds) {
+  QTemporaryDir out;
+  Tfrmmain& w = OpenWith(QString());
+  Tfrmoption options(&w, &w);
+  w.SetOptionsDialog(&options);
+  options.LoadSettings();
+  options.Efolder->setText(out.path() + "/");
+  ASSERT_TRUE(QDir().mkpath(SettingsFilePath(w.FWorkFolder)));  // a folder where the file belongs
+  bool ended = false;
+  QObject::connect(&w, &Tfrmmain::Closed, [&] { ended = true; });
+  messages.answer(MsgAnswer::Yes);  // "Now Recording,be sure Close Program?"
+  w.btnrecClick();
+  ASSERT_NE(w.FRecordChannel, 0u);
+  backend->pump(44100, 441);
+  EXPECT_TRUE(w.close());
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(w.FRecordChannel, 0u);
+  EXPECT_EQ(messages.texts().last(), "Unable to write to " + SettingsFilePath(w.FWorkFolder));
+  QFile list(RecordingListPath(w.FWorkFolder));
+  ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(list.readAll().startsWith("Rectest-01.wav|00:00:00|"));
+  w.SetOptionsDialog(nullptr);
 }

@@ -3,6 +3,8 @@
 // silence handling, failures while recording, and closing.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
@@ -323,6 +325,27 @@ TEST_F(RecordingWindowTest, TerminationClosesWithoutAsking) {
   EXPECT_EQ(w.FRecordChannel, 0u);
   EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
   EXPECT_TRUE(IniFile(SettingsFilePath(w.FWorkFolder)).HasKey("Main", "Format"));
+}
+
+// A termination while a dialog is open closes the dialog as Cancel would,
+// then the window, once the dialog's event loop has returned.
+TEST_F(RecordingWindowTest, TerminationClosesAnOpenDialogFirst) {
+  Tfrmmain& w = Open();
+  bool ended = false;
+  QObject::connect(&w, &Tfrmmain::Closed, [&] { ended = true; });
+  w.btnrecClick();
+  Second();
+  QDialog question(&w);
+  question.setModal(true);
+  QTimer::singleShot(0, &w, [&] { w.CloseWithoutAsking(); });
+  EXPECT_EQ(question.exec(), QDialog::Rejected);
+  EXPECT_NE(w.FRecordChannel, 0u) << "not closed from inside the dialog's loop";
+  EXPECT_TRUE(zovedu_test::WaitUntil([&] {
+    Deliver();
+    return ended;
+  }));
+  EXPECT_EQ(w.FRecordChannel, 0u);
+  EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
 }
 
 TEST_F(RecordingWindowTest, StartsAtOnceWhenAskedTo) {

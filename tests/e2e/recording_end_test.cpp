@@ -99,10 +99,10 @@ class RecordingEndTest : public ::testing::Test {
 
   std::filesystem::path log() const { return root_ / "program.log"; }
 
-  void StartProgram() {
+  void StartProgram(const std::vector<std::string>& args = {}) {
     for (const char* tool : {ZOVEDU_FFPROBE, ZOVEDU_SOX})
       ASSERT_TRUE(std::filesystem::exists(tool)) << "needs ffprobe and sox installed (" << tool << ")";
-    ASSERT_TRUE(program_.start(ZOVEDU_PROGRAM, {}, env_, log())) << "cannot start " << ZOVEDU_PROGRAM;
+    ASSERT_TRUE(program_.start(ZOVEDU_PROGRAM, args, env_, log())) << "cannot start " << ZOVEDU_PROGRAM;
   }
 
   // Polls until the recording holds `seconds` of audio. Notes when the file
@@ -255,6 +255,28 @@ TEST_F(RecordingEndTest, TerminatedRecordingIsCompleteAndSettingsAreSaved) {
 
   EXPECT_NE(ReadText(settings_).find("[Main]"), std::string::npos) << "the settings were not saved at the end:\n"
                                                                    << ReadText(settings_);
+}
+
+// A settings file that cannot be written (a folder stands in its place):
+// SIGTERM still ends the program without waiting for anyone to click, says
+// why on standard error, and completes the recording and the list.
+TEST_F(RecordingEndTest, TerminationEndsWhenTheSettingsCannotBeWritten) {
+  std::filesystem::remove(settings_);
+  std::filesystem::create_directories(settings_);
+  recording_ = home_ / "Music" / "My Recordings" / "Rectest-01.wav";
+  ASSERT_NO_FATAL_FAILURE(StartProgram({"--record"}));
+  ASSERT_NO_FATAL_FAILURE(WaitForRecordedSeconds(1.2));
+  ASSERT_TRUE(program_.signal(SIGTERM));
+  ASSERT_TRUE(program_.waitForExit(kExitDeadline)) << "the program did not end after SIGTERM";
+  const int status = *program_.status();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << DescribeStatus(status);
+  EXPECT_NE(ReadText(log()).find("Unable to write to " + settings_.string()), std::string::npos) << ReadText(log());
+
+  const WavLayout wav = ReadWavLayout(recording_);
+  ASSERT_TRUE(wav.ok()) << Describe(wav);
+  EXPECT_EQ(wav.dataSize, wav.bytesInFile()) << Describe(wav);
+  EXPECT_GE(wav.statedSeconds(), 1.0) << Describe(wav);
+  EXPECT_EQ(ReadText(settings_.parent_path() / "reclist.txt").rfind("Rectest-01.wav|", 0), 0u);
 }
 
 }  // namespace
