@@ -143,7 +143,7 @@ void Tfrmmain::BuildControls() {
 
   // Information panel.
   auto* info = Named(new QWidget(this), "infopanel");
-  info->setGeometry(204, 4, 320, 108);
+  info->setGeometry(204, 4, 320, 114);
   Label(info, QStringLiteral("File Name:"), QRect(4, 4, 70, 18));
   lrname = Label(info, QStringLiteral("Rectest-01.wav"), QRect(76, 4, 122, 18), "lrname");
   outlabel = Label(info, QStringLiteral("Set Output Folder"), QRect(200, 4, 118, 18), "outlabel");
@@ -154,10 +154,14 @@ void Tfrmmain::BuildControls() {
   lrlength = Label(info, QStringLiteral("00:00:00"), QRect(76, 24, 240, 18), "lrlength");
   Label(info, QStringLiteral("File Size:"), QRect(4, 44, 70, 18));
   lrsize = Label(info, QStringLiteral("0 Bytes"), QRect(76, 44, 240, 18), "lrsize");
-  Label(info, QStringLiteral("Status:"), QRect(4, 64, 70, 18));
-  lrstatus = Label(info, QStringLiteral("Idle..."), QRect(76, 64, 240, 18), "lrstatus");
-  Label(info, QStringLiteral("Format Info:"), QRect(4, 84, 70, 18));
-  lformatinfo = Label(info, QStringLiteral("WAVE PCM"), QRect(76, 84, 240, 18), "lformatinfo");
+  // The status line of a recording with a silence action and a split runs
+  // over two lines.
+  auto* statusCaption = Label(info, QStringLiteral("Status:"), QRect(4, 64, 70, 32));
+  lrstatus = Label(info, QStringLiteral("Idle..."), QRect(76, 64, 240, 32), "lrstatus");
+  lrstatus->setWordWrap(true);
+  for (QLabel* l : {statusCaption, lrstatus}) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label(info, QStringLiteral("Format Info:"), QRect(4, 96, 70, 18));
+  lformatinfo = Label(info, QStringLiteral("WAVE PCM"), QRect(76, 96, 240, 18), "lformatinfo");
 
   // Display panel: the idle picture under the spectrum, the position bar below.
   displaypanel = Named(new QWidget(this), "displaypanel");

@@ -6,6 +6,7 @@
 #include "support/program_font.h"
 #include "caption_fit/windows_fixture.h"
 #include "support/caption_fit.h"
+#include "recording/recording_formats.h"
 
 namespace {
 
@@ -79,12 +80,37 @@ TEST_P(CaptionFitTest, OptionsDialog) {
   ExpectAllFit(options.get());
 }
 
-// The main window with the recordings list and the task list open in turn.
+// Every status line the program shows: the recording's, with each silence
+// action and split mode the options allow, and the others.
+QStringList StatusTexts() {
+  QStringList texts = {QStringLiteral("Idle..."), QStringLiteral("Recording Paused"), QStringLiteral("Playing..."),
+                       QStringLiteral("Playing Paused"), QStringLiteral("Waiting for sound...")};
+  for (int action = -1; action < 3; ++action)
+    for (int split = -1; split <= 1; ++split) {
+      StatusChoices c;
+      c.dar = action >= 0;
+      c.pauseAction = action == 0;
+      c.stopAction = action == 1;
+      c.newFileAction = action == 2;
+      c.splitMode = split;
+      texts << RecordingStatusText(c);
+    }
+  return texts;
+}
+
+// The main window with the recordings list and the task list open in turn,
+// and every status line.
 void ExpectMainWindowFits(Tfrmmain& w) {
   const auto check = [&w](const char* state) {
     const auto clipped = ClippedCaptions(&w);
     EXPECT_TRUE(clipped.empty()) << state << ":\n" << Joined(clipped);
   };
+  std::vector<std::string> status;
+  for (const QString& text : StatusTexts()) {
+    w.lrstatus->setText(text);
+    zovedu_test::CheckCaption(w.lrstatus, status);
+  }
+  EXPECT_TRUE(status.empty()) << "status lines:\n" << Joined(status);
   check("collapsed");
   w.btnreclistClick();
   check("recordings list");
