@@ -392,12 +392,14 @@ void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle
                                                handle == FEngine->FWmaEncoder.load());
   // A stop under way completes the file and reports its own failure.
   if (!current || FStopping) return;
-  const QString file = FLastRecordedFile;
   const bool mixerPath = FEngine->mixerPath();
   FRecordingFailed = true;
   lrstatus->setText(QStringLiteral("Idle..."));
   lrstatus->setStyleSheet(QStringLiteral("color: black;"));
   StopRecording();
+  // After the stop: a file still waiting for sound is gone by now, and the
+  // one before it holds what was recorded.
+  const QString file = FLastRecordedFile;
   // An encoder that refused its input before writing anything failed to
   // start, as far as the user is concerned: nothing of it is left.
   const QFileInfo written(file);

@@ -26,16 +26,17 @@ zaudio::VirtualSignal CountingSignal(size_t frames) {
   return s;
 }
 
+// Sample n of a 16-bit file's data.
+long Sample(const zovedu_test::WavInfo& wav, size_t n) {
+  return static_cast<std::int16_t>(static_cast<std::uint8_t>(wav.data[2 * n]) |
+                                   (static_cast<std::uint8_t>(wav.data[2 * n + 1]) << 8));
+}
+
 // The frame numbers a 16-bit stereo file holds, in order.
 std::vector<long> FrameNumbers(const zovedu_test::WavInfo& wav) {
   std::vector<long> numbers;
-  for (size_t at = 0; at + 4 <= wav.data.size(); at += 4) {
-    const auto sample = [&](size_t i) {
-      return static_cast<long>(static_cast<std::int16_t>(static_cast<std::uint8_t>(wav.data[i]) |
-                                                         (static_cast<std::uint8_t>(wav.data[i + 1]) << 8)));
-    };
-    numbers.push_back(sample(at + 2) * 32768 + sample(at));
-  }
+  for (size_t frame = 0; frame < wav.data.size() / 4; ++frame)
+    numbers.push_back(Sample(wav, 2 * frame + 1) * 32768 + Sample(wav, 2 * frame));
   return numbers;
 }
 
@@ -231,11 +232,8 @@ TEST_P(NextFileAtSilenceTest, WaitsForSoundAndAStopWhileWaitingLeavesNoFile) {
   // The tone from the file's first millisecond.
   const auto second = Wav(qPrintable(name(2)));
   ASSERT_TRUE(second && second->data.size() >= 4u * 44);
-  int peak = 0;
-  for (size_t f = 0; f < 44; ++f)
-    peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(
-                              static_cast<std::uint8_t>(second->data[f * 4]) |
-                              (static_cast<std::uint8_t>(second->data[f * 4 + 1]) << 8)))));
+  long peak = 0;
+  for (size_t f = 0; f < 44; ++f) peak = std::max(peak, std::abs(Sample(*second, 2 * f)));
   EXPECT_GT(peak, 8000);
 }
 
