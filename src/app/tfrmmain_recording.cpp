@@ -429,11 +429,10 @@ void Tfrmmain::CloseWithoutAsking() {
 bool Tfrmmain::RejectModalWindows() {
   bool rejected = false;
   // Each one closed uncovers the one it was opened from.
-  for (int i = 0; i < 32; ++i) {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog) break;
-    dialog->reject();
+  while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+    dialog->done(QDialog::Rejected);
     rejected = true;
+    if (QApplication::activeModalWidget() == dialog) dialog->hide();  // it would not close: hiding ends it too
   }
   return rejected;
 }
