@@ -153,13 +153,17 @@ Bytes TAPEtag::Render() const {
   return out;
 }
 
+// A Lyrics3 block stays as it is, in front of the new tag: fields this tag
+// has no place for (an image, lyrics, an author) live on there.
 bool TAPEtag::SaveTags(const std::string& path) {
   const auto file = FileSource::Open(path);
   if (!file) return false;
   const EndTagLayout layout = LocateEndTags(*file);
-  // A Lyrics3 block goes: its long values live in this tag now.
-  Bytes tail = Render();
-  const std::size_t tagSize = tail.size();
+  Bytes tail;
+  if (!ReadLyrics3Block(*file, layout, tail)) return false;
+  const std::size_t tagAt = tail.size();
+  const Bytes tag = Render();
+  tail.insert(tail.end(), tag.begin(), tag.end());
   if (layout.hasId3v1) {
     const Bytes id3v1 = file->bytes(layout.id3v1Offset, kId3v1Size);
     if (id3v1.size() != kId3v1Size) return false;
@@ -168,13 +172,14 @@ bool TAPEtag::SaveTags(const std::string& path) {
   // The ID3v1 tag's last bytes may read as an APE footer once the file has
   // grown; a save that would not read back as written is refused.
   const EndTagLayout result = LocateEndTags(SplicedSource(*file, layout.audioEnd, tail));
-  if (!result.hasApe || result.apeOffset != layout.audioEnd || result.apeSize != tagSize ||
-      result.hasId3v1 != layout.hasId3v1)
+  if (!result.hasApe || result.apeOffset != layout.audioEnd + tagAt || result.apeSize != tag.size() ||
+      result.hasId3v1 != layout.hasId3v1 || result.hasLyrics3 != layout.hasLyrics3 ||
+      result.audioEnd != layout.audioEnd)
     return false;
   if (!ReplaceTail(path, layout.audioEnd, tail)) return false;
   Exists = true;
-  Version = ReadLE32(&tail[tagSize - 24]);
-  Size = std::uint32_t(tagSize);
+  Version = ReadLE32(&tag[tag.size() - 24]);
+  Size = std::uint32_t(tag.size());
   return true;
 }
 
@@ -183,9 +188,11 @@ bool TAPEtag::StripTags(const std::string& path) {
   if (!file) return false;
   const EndTagLayout layout = LocateEndTags(*file);
   Bytes tail;
+  if (!ReadLyrics3Block(*file, layout, tail)) return false;
   if (layout.hasId3v1) {
-    tail = file->bytes(layout.id3v1Offset, kId3v1Size);
-    if (tail.size() != kId3v1Size) return false;
+    const Bytes id3v1 = file->bytes(layout.id3v1Offset, kId3v1Size);
+    if (id3v1.size() != kId3v1Size) return false;
+    tail.insert(tail.end(), id3v1.begin(), id3v1.end());
   }
   if (!ReplaceTail(path, layout.audioEnd, tail)) return false;
   Exists = false;

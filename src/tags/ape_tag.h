@@ -33,9 +33,10 @@ class TAPEtag {
 
   bool LoadTags(const std::string& path);
   bool LoadTags(const ByteSource& source);
-  // Removes the APE tag (and a Lyrics3 block beside it); an ID3v1 tag stays.
+  // Removes the APE tag; a Lyrics3 block and an ID3v1 tag stay.
   bool StripTags(const std::string& path);
-  // Writes this tag in place of the old one, in front of an ID3v1 tag.
+  // Writes this tag in place of the old one: after a Lyrics3 block and in
+  // front of an ID3v1 tag, both kept as they are.
   bool SaveTags(const std::string& path);
 
   // Items and footer as SaveTags writes them.

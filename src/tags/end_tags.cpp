@@ -61,6 +61,20 @@ std::uint64_t EndTagLayout::id3v1RegionStart() const {
   return start;
 }
 
+bool ReadApeTag(const ByteSource& source, const EndTagLayout& layout, Bytes& out) {
+  out.clear();
+  if (!layout.hasApe) return true;
+  out = source.bytes(layout.apeOffset, std::size_t(layout.apeSize));
+  return out.size() == layout.apeSize;
+}
+
+bool ReadLyrics3Block(const ByteSource& source, const EndTagLayout& layout, Bytes& out) {
+  out.clear();
+  if (!layout.hasLyrics3) return true;
+  out = source.bytes(layout.lyrics3Offset, std::size_t(layout.lyrics3Size));
+  return out.size() == layout.lyrics3Size;
+}
+
 EndTagLayout LocateEndTags(const ByteSource& source) {
   EndTagLayout layout;
   layout.fileSize = source.size();

@@ -43,4 +43,9 @@ struct EndTagLayout {
 
 EndTagLayout LocateEndTags(const ByteSource& source);
 
+// The bytes of the APE tag and of the Lyrics3 block the layout found, as they
+// are (empty when there is none); false when they cannot be read.
+bool ReadApeTag(const ByteSource& source, const EndTagLayout& layout, Bytes& out);
+bool ReadLyrics3Block(const ByteSource& source, const EndTagLayout& layout, Bytes& out);
+
 }  // namespace tags

@@ -65,15 +65,6 @@ std::unique_ptr<FileSource> OpenLayout(const std::string& path, EndTagLayout& la
   return file;
 }
 
-// The APE tag's bytes when it lies at or after from (kept as it is when the
-// region in front of the ID3v1 tag is rewritten); empty otherwise.
-bool ApeBytesFrom(const ByteSource& source, const EndTagLayout& layout, std::uint64_t from, Bytes& out) {
-  out.clear();
-  if (!layout.hasApe || layout.apeOffset < from) return true;
-  out = source.bytes(layout.apeOffset, std::size_t(layout.apeSize));
-  return out.size() == layout.apeSize;
-}
-
 }  // namespace
 
 void TID3v1::ResetData() {
@@ -194,19 +185,21 @@ Bytes TID3v1::RenderLyricsBlock() const {
   return RenderLyrics3Block(fields, !Lyrics.empty());
 }
 
+// The end of a file as this writer leaves it: the Lyrics3 block, then an APE
+// tag that was there, then the ID3v1 tag. Readers look for the APE tag right
+// in front of the ID3v1 tag, so the block goes in front of both.
 bool TID3v1::SaveTags(const std::string& path) {
   EndTagLayout layout;
   const auto file = OpenLayout(path, layout);
   if (!file) return false;
-  const std::uint64_t from = layout.id3v1RegionStart();
-  Bytes tail;
-  if (!ApeBytesFrom(*file, layout, from, tail)) return false;
-  // A Lyrics3 block never goes between an APE tag and the ID3v1 tag.
-  const Bytes block = layout.hasApe ? Bytes() : RenderLyricsBlock();
-  tail.insert(tail.end(), block.begin(), block.end());
+  Bytes ape;
+  if (!ReadApeTag(*file, layout, ape)) return false;
+  const Bytes block = RenderLyricsBlock();
+  Bytes tail = block;
+  tail.insert(tail.end(), ape.begin(), ape.end());
   const Bytes tag = RenderTag();
   tail.insert(tail.end(), tag.begin(), tag.end());
-  if (!ReplaceTail(path, from, tail)) return false;
+  if (!ReplaceTail(path, layout.audioEnd, tail)) return false;
   Exists = true;
   LyricsExists = !block.empty();
   LyricsSize = block.empty() ? 0 : std::int32_t(block.size() - kLyrics3TrailerSize);
@@ -217,14 +210,13 @@ bool TID3v1::StripTags(const std::string& path, bool rewrite) {
   EndTagLayout layout;
   const auto file = OpenLayout(path, layout);
   if (!file) return false;
-  const std::uint64_t from = layout.id3v1RegionStart();
   Bytes tail;
-  if (!ApeBytesFrom(*file, layout, from, tail)) return false;
+  if (!ReadApeTag(*file, layout, tail)) return false;
   if (rewrite) {
     const Bytes tag = RenderTag();
     tail.insert(tail.end(), tag.begin(), tag.end());
   }
-  if (!ReplaceTail(path, from, tail)) return false;
+  if (!ReplaceTail(path, layout.audioEnd, tail)) return false;
   Exists = rewrite;
   LyricsExists = false;
   LyricsSize = 0;
@@ -235,13 +227,17 @@ bool TID3v1::WriteTag(const std::string& path, bool withLyricsBlock) {
   EndTagLayout layout;
   const auto file = OpenLayout(path, layout);
   if (!file) return false;
-  // Appended after an APE tag only the 128 bytes, so the APE tag stays
-  // directly in front of the ID3v1 tag.
-  Bytes tail = withLyricsBlock && !layout.hasApe ? RenderLyricsBlock() : Bytes();
+  // An APE tag that ends the file stays directly in front of the new tag,
+  // with the block in front of it.
+  const bool apeLast = layout.hasApe && layout.apeOffset + layout.apeSize == layout.fileSize;
+  Bytes ape;
+  if (apeLast && !ReadApeTag(*file, layout, ape)) return false;
+  Bytes tail = withLyricsBlock ? RenderLyricsBlock() : Bytes();
   const std::size_t blockSize = tail.size();
+  tail.insert(tail.end(), ape.begin(), ape.end());
   const Bytes tag = RenderTag();
   tail.insert(tail.end(), tag.begin(), tag.end());
-  if (!ReplaceTail(path, layout.fileSize, tail)) return false;
+  if (!ReplaceTail(path, apeLast ? layout.apeOffset : layout.fileSize, tail)) return false;
   Exists = true;
   if (blockSize > 0) {
     LyricsExists = true;

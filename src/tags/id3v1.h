@@ -61,7 +61,7 @@ class TID3v1 {
   // keep) and the tag.
   bool WriteTag(const std::string& path, bool withLyricsBlock);
   // Replaces the file's ID3v1 tag and Lyrics3 block by this object's, in one
-  // change at the file's end; an APE tag stays in front of the ID3v1 tag.
+  // change at the file's end: the block, an APE tag that was there, the tag.
   bool SaveTags(const std::string& path);
 
   // The 128 bytes of the tag and the Lyrics3 block as they would be written

@@ -29,23 +29,26 @@ class EndTagSave : public ::testing::Test {
   zovedu_test::ScratchDir dir_;
 };
 
-TEST_F(EndTagSave, ApeSaveKeepsAudioThenApeThenId3v1) {
+// The new APE tag goes after the audio and a Lyrics3 block, which stays
+// byte for byte (an image and an author the APE tag has no place for), and
+// in front of the ID3v1 tag.
+TEST_F(EndTagSave, ApeSaveKeepsTheLyrics3BlockInFrontAndTheId3v1TagAfter) {
   const Bytes audio = Audio(), id3 = Id3v1Bytes("old v1");
-  const Bytes lyr = Lyrics3Bytes("IND0000200AUT00003bob");
+  const Bytes lyr = Lyrics3Bytes("IND0000200AUT00003bobIMG00011cover.jpg||");
   const Bytes oldApe = ApeBytes({{"Title", "old"}, {"Other", "kept"}});
   struct Case {
     const char* name;
     Bytes file;
-    bool id3;
+    bool lyrics3, id3;
   };
   const Case cases[] = {
-      {"audio only", audio, false},
-      {"id3v1", Concat({audio, id3}), true},
-      {"ape, id3v1", Concat({audio, oldApe, id3}), true},
-      {"lyrics3, id3v1", Concat({audio, lyr, id3}), true},
-      {"ape, lyrics3, id3v1", Concat({audio, oldApe, lyr, id3}), true},
-      {"lyrics3, ape, id3v1", Concat({audio, lyr, oldApe, id3}), true},
-      {"ape at the end", Concat({audio, oldApe}), false},
+      {"audio only", audio, false, false},
+      {"id3v1", Concat({audio, id3}), false, true},
+      {"ape, id3v1", Concat({audio, oldApe, id3}), false, true},
+      {"lyrics3, id3v1", Concat({audio, lyr, id3}), true, true},
+      {"ape, lyrics3, id3v1", Concat({audio, oldApe, lyr, id3}), true, true},
+      {"lyrics3, ape, id3v1", Concat({audio, lyr, oldApe, id3}), true, true},
+      {"ape at the end", Concat({audio, oldApe}), false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -55,17 +58,17 @@ TEST_F(EndTagSave, ApeSaveKeepsAudioThenApeThenId3v1) {
     tag.SetTitle("New title");
     ASSERT_TRUE(tag.SaveTags(path));
 
-    const Bytes out = ReadAll(path);
-    const Bytes rendered = tag.Render();
-    ASSERT_EQ(out.size(), audio.size() + rendered.size() + (c.id3 ? 128 : 0));
-    EXPECT_EQ(Slice(out, 0, audio.size()), audio);
-    EXPECT_EQ(Slice(out, audio.size(), rendered.size()), rendered);
-    if (c.id3) {
-      EXPECT_EQ(Slice(out, out.size() - 128, 128), id3);
-    }
+    EXPECT_EQ(ReadAll(path), Concat({audio, c.lyrics3 ? lyr : Bytes(), tag.Render(), c.id3 ? id3 : Bytes()}));
     TAPEtag back;
     ASSERT_TRUE(back.LoadTags(path));
     EXPECT_EQ(back.Title, "New title");
+    TID3v1 v1;
+    ASSERT_TRUE(v1.LoadTags(path, true));
+    EXPECT_EQ(v1.LyricsExists, c.lyrics3);
+    if (c.lyrics3) {
+      EXPECT_EQ(v1.Author, "bob");
+      EXPECT_EQ(v1.Image, "cover.jpg||");
+    }
   }
 }
 
@@ -92,18 +95,20 @@ TEST_F(EndTagSave, ApeSaveThatWouldNotReadBackIsRefused) {
   EXPECT_FALSE(fs::exists(path + "~"));
 }
 
-TEST_F(EndTagSave, ApeStripKeepsId3v1AndDropsLyrics3) {
-  const Bytes audio = Audio(), id3 = Id3v1Bytes("v1");
-  const std::string path =
-      Put(Concat({audio, ApeBytes({{"Title", "x"}}), Lyrics3Bytes("IND0000200AUT00001a"), id3}));
+TEST_F(EndTagSave, ApeStripKeepsLyrics3AndId3v1) {
+  const Bytes audio = Audio(), id3 = Id3v1Bytes("v1"), lyr = Lyrics3Bytes("IND0000200AUT00001a");
+  const std::string path = Put(Concat({audio, ApeBytes({{"Title", "x"}}), lyr, id3}));
   TAPEtag tag;
   ASSERT_TRUE(tag.StripTags(path));
-  EXPECT_EQ(ReadAll(path), Concat({audio, id3}));
+  EXPECT_EQ(ReadAll(path), Concat({audio, lyr, id3}));
   ASSERT_TRUE(tag.StripTags(path));  // nothing more to take
-  EXPECT_EQ(ReadAll(path), Concat({audio, id3}));
+  EXPECT_EQ(ReadAll(path), Concat({audio, lyr, id3}));
 }
 
-TEST_F(EndTagSave, Id3v1SaveKeepsApeInFrontAndNeverPutsLyrics3BetweenThem) {
+// Whatever the order found, an ID3v1 save leaves the block, the APE tag as
+// it was, then the ID3v1 tag: readers find the APE tag right in front of the
+// ID3v1 tag, and the long texts stay in the block.
+TEST_F(EndTagSave, Id3v1SavePutsTheBlockInFrontOfAnApeTag) {
   const Bytes audio = Audio(), ape = ApeBytes({{"Title", "ape"}}, 2000, true);
   const Bytes lyr = Lyrics3Bytes("IND0000200AUT00001a");
   for (const Bytes& file : {Concat({audio, ape}), Concat({audio, ape, Id3v1Bytes("x")}),
@@ -112,10 +117,18 @@ TEST_F(EndTagSave, Id3v1SaveKeepsApeInFrontAndNeverPutsLyrics3BetweenThem) {
     TID3v1 tag;
     ASSERT_TRUE(tag.LoadTags(path, true));
     tag.SetTitle("New");
-    tag.Author = "someone";  // would be due for a block
+    tag.SetComment(std::string(40, 'c'));
+    tag.Author = "Made by Zovedu";
     ASSERT_TRUE(tag.SaveTags(path));
-    EXPECT_FALSE(tag.LyricsExists);
-    EXPECT_EQ(ReadAll(path), Concat({audio, ape, tag.RenderTag()}));
+    EXPECT_TRUE(tag.LyricsExists);
+    EXPECT_EQ(ReadAll(path), Concat({audio, tag.RenderLyricsBlock(), ape, tag.RenderTag()}));
+    TID3v1 back;
+    ASSERT_TRUE(back.LoadTags(path, true));
+    EXPECT_EQ(back.Comment(), std::string(40, 'c'));
+    EXPECT_EQ(back.Author, "Made by Zovedu");
+    TAPEtag apeBack;
+    ASSERT_TRUE(apeBack.LoadTags(path));
+    EXPECT_EQ(apeBack.Title, "ape");
   }
 }
 

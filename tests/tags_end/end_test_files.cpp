@@ -90,6 +90,13 @@ std::string AudioMd5(const fs::path& file) {
   return Run("/usr/bin/ffmpeg", {"-v", "error", "-i", file.string(), "-map", "0:a", "-c", "copy", "-f", "md5", "-"});
 }
 
+std::string FfprobeTag(const fs::path& file, const std::string& key) {
+  std::string value = Run("/usr/bin/ffprobe", {"-v", "error", "-show_entries", "format_tags=" + key, "-of",
+                                               "default=noprint_wrappers=1:nokey=1", file.string()});
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  return value;
+}
+
 std::vector<std::string> AudioPackets(const fs::path& file) {
   std::vector<std::string> lines;
   std::istringstream in(Run("/usr/bin/ffmpeg", {"-v", "error", "-i", file.string(), "-map", "0:a", "-c", "copy",

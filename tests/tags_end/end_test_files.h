@@ -34,6 +34,8 @@ fs::path MakeMp3(const fs::path& dir, const std::string& name);
 // skips an ID3v1 tag but hands an APE tag or a Lyrics3 block on as one more
 // (undecodable) packet.
 std::string AudioMd5(const fs::path& file);
+// A tag of the container as ffprobe shows it; empty when it has none.
+std::string FfprobeTag(const fs::path& file, const std::string& key);
 // One line per packet ffmpeg copies out: timestamps, size and MD5.
 std::vector<std::string> AudioPackets(const fs::path& file);
 // MD5 of the samples ffmpeg decodes.

@@ -9,6 +9,10 @@
 #include "tags/ape_tag.h"
 #include "tags/id3v1.h"
 
+#include <taglib/apetag.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/mpegfile.h>
+
 namespace {
 
 using namespace end_test;
@@ -51,7 +55,7 @@ TEST(RealMp3, SavedTagsReadBackByMutagenAndAudioUnchanged) {
   ape.SetArtist("\xD0\x91\xD0\xB0\xD0\xBD\xD0\xB4");  // Cyrillic
   ape.SetTrack(4);
   ape.SetComment(std::string(300, 'x'));
-  ASSERT_TRUE(ape.SaveTags(path));  // the Lyrics3 block goes, the ID3v1 tag stays
+  ASSERT_TRUE(ape.SaveTags(path));  // after the Lyrics3 block, in front of the ID3v1 tag
 
   const std::string out = Python(kReadTags, mp3);
   EXPECT_NE(out.find("ape Title Caf\xC3\xA9 song\n"), std::string::npos) << out;
@@ -75,9 +79,56 @@ TEST(RealMp3, SavedTagsReadBackByMutagenAndAudioUnchanged) {
   // With only the ID3v1 tag left ffmpeg copies exactly the old packets, and
   // without it the file is the one lame made.
   ASSERT_TRUE(ape.StripTags(path));
+  ASSERT_TRUE(v1.StripTags(path, true));
   EXPECT_EQ(AudioMd5(mp3), md5);
   ASSERT_TRUE(v1.StripTags(path, false));
   EXPECT_EQ(ReadAll(mp3), made);
+}
+
+// What a loudness tool leaves (an APE tag at the end) survives an ID3v1 save
+// with long texts, and every reader still finds its part: TagLib and mutagen
+// the APE tag and the ID3v1 tag, ffprobe the ID3v1 tag, we the whole text in
+// the Lyrics3 block.
+TEST(RealMp3, Id3v1SaveKeepsALoudnessApeTagAndTheLongTexts) {
+  zovedu_test::ScratchDir dir;
+  const fs::path mp3 = MakeMp3(dir.path(), "gain.mp3");
+  const std::string path = mp3.string();
+  WriteAll(mp3, Concat({ReadAll(mp3), ApeBytes({{"MP3GAIN_MINMAX", "118,210"},
+                                                {"REPLAYGAIN_TRACK_GAIN", "-6.43 dB"}}, 2000, true)}));
+  const std::string comment = "Recorded from the morning show, second hour";
+  tags::TID3v1 v1;
+  ASSERT_TRUE(v1.LoadTags(path, true));
+  v1.SetTitle("Morning");
+  v1.SetComment(comment);
+  v1.Author = "Made by Zovedu";
+  ASSERT_TRUE(v1.SaveTags(path));
+
+  tags::TID3v1 back;
+  ASSERT_TRUE(back.LoadTags(path, true));
+  EXPECT_EQ(back.Comment(), comment);
+  EXPECT_EQ(back.Author, "Made by Zovedu");
+  tags::TAPEtag ape;
+  ASSERT_TRUE(ape.LoadTags(path));
+  EXPECT_TRUE(ape.Exists);
+
+  const std::string mutagen = Python(R"(
+import sys, mutagen.apev2, mutagen.id3
+ape = mutagen.apev2.APEv2(sys.argv[1])
+print('gain', ape['REPLAYGAIN_TRACK_GAIN'])
+print('title', mutagen.id3.ID3(sys.argv[1])['TIT2'].text[0])
+)",
+                                     mp3);
+  EXPECT_NE(mutagen.find("gain -6.43 dB\n"), std::string::npos) << mutagen;
+  EXPECT_NE(mutagen.find("title Morning\n"), std::string::npos) << mutagen;
+
+  TagLib::MPEG::File file(path.c_str());
+  ASSERT_TRUE(file.isValid());
+  ASSERT_NE(file.APETag(), nullptr);
+  EXPECT_EQ(file.APETag()->itemListMap()["REPLAYGAIN_TRACK_GAIN"].toString().to8Bit(true), "-6.43 dB");
+  ASSERT_NE(file.ID3v1Tag(), nullptr);
+  EXPECT_EQ(file.ID3v1Tag()->title().to8Bit(true), "Morning");
+
+  EXPECT_EQ(FfprobeTag(mp3, "title"), "Morning");
 }
 
 }  // namespace
