@@ -94,9 +94,10 @@ bool WriteRunState(const std::string& taskId, const TaskRunState& state) {
   if (!state.bootId.empty()) text << "bootId=" << state.bootId << '\n';
   const std::string bytes = text.str();
 
-  // The process id keeps two runs writing at once from sharing a temp file.
-  const std::string temp = folder + "/." + taskId + ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // A fresh name for each write, created exclusively: two runs writing at
+  // once never share one, and nothing already there is written through.
+  std::string temp = folder + "/." + taskId + ".tmpXXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   ok = ::fsync(fd) == 0 && ok;

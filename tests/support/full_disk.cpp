@@ -29,9 +29,13 @@ void Fill(const std::filesystem::path& dir) {
 
 bool CanMountFullDisk() { return ::geteuid() == 0; }
 
-int RunOnFullDisk(const std::function<void(const std::filesystem::path& dir)>& setup,
-                  const std::function<int(const std::filesystem::path& dir)>& body,
-                  std::size_t sizeBytes) {
+namespace {
+
+enum class DiskState { Full, ReadOnly };
+
+int RunOnPrivateDisk(const std::function<void(const std::filesystem::path& dir)>& setup,
+                     const std::function<int(const std::filesystem::path& dir)>& body, std::size_t sizeBytes,
+                     DiskState state) {
   char pattern[] = "/tmp/zovedu-full-XXXXXX";
   if (!::mkdtemp(pattern)) return -1;
   const std::filesystem::path dir = pattern;
@@ -43,7 +47,10 @@ int RunOnFullDisk(const std::function<void(const std::filesystem::path& dir)>& s
         ::mount("zovedu-full", dir.c_str(), "tmpfs", 0, options.c_str()) != 0)
       ::_exit(255);
     setup(dir);
-    Fill(dir);
+    if (state == DiskState::Full) Fill(dir);
+    if (state == DiskState::ReadOnly &&
+        ::mount("zovedu-full", dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options.c_str()) != 0)
+      ::_exit(255);
     ::_exit(body(dir) & 0xff);
   }
   int status = 0;
@@ -51,6 +58,18 @@ int RunOnFullDisk(const std::function<void(const std::filesystem::path& dir)>& s
   }
   ::rmdir(dir.c_str());
   return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int RunOnFullDisk(const std::function<void(const std::filesystem::path& dir)>& setup,
+                  const std::function<int(const std::filesystem::path& dir)>& body, std::size_t sizeBytes) {
+  return RunOnPrivateDisk(setup, body, sizeBytes, DiskState::Full);
+}
+
+int RunOnReadOnlyDisk(const std::function<void(const std::filesystem::path& dir)>& setup,
+                      const std::function<int(const std::filesystem::path& dir)>& body) {
+  return RunOnPrivateDisk(setup, body, 8u << 20, DiskState::ReadOnly);
 }
 
 }  // namespace zovedu_test

@@ -19,4 +19,9 @@ int RunOnFullDisk(const std::function<void(const std::filesystem::path& dir)>& s
                   const std::function<int(const std::filesystem::path& dir)>& body,
                   std::size_t sizeBytes = 8u << 20);
 
+// The same on a file system mounted read-only once setup has run: no write
+// succeeds there, for root neither.
+int RunOnReadOnlyDisk(const std::function<void(const std::filesystem::path& dir)>& setup,
+                      const std::function<int(const std::filesystem::path& dir)>& body);
+
 }  // namespace zovedu_test

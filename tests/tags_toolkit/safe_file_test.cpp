@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
 #include <iterator>
 
 #include "support/full_disk.h"
@@ -107,6 +110,92 @@ TEST(SafeFile, FullDiskLeavesFileByteIdentical) {
         return failures == 2 && same ? 0 : 1;
       });
   EXPECT_EQ(result, 0);
+}
+
+// What a folder holds: each entry's name with its content, or a link's
+// target.
+std::map<std::string, std::string> Listing(const fs::path& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (fs::is_symlink(e.symlink_status())) {
+      out[name] = "link to " + fs::read_symlink(e.path()).string();
+    } else {
+      const Bytes b = ReadAll(e.path());
+      out[name] = std::string(b.begin(), b.end());
+    }
+  }
+  return out;
+}
+
+// Replaces a.mp3 and returns what is wrong afterwards (empty when nothing):
+// the result must be as expected, everything beside a.mp3 exactly as it
+// was, nothing left behind, and a.mp3 a plain file with its mode and either
+// its old or its new content.
+std::string ReplaceAndCheck(const fs::path& d, bool mustSucceed) {
+  const Bytes fresh = Pattern(4096, 9);
+  auto before = Listing(d);
+  const Bytes old = ReadAll(d / "a.mp3");
+  const bool ok = tags::ReplaceFile((d / "a.mp3").string(), [&](int out) { return tags::WriteBytes(out, fresh); });
+  if (ok != mustSucceed) return ok ? "the replacement succeeded" : "the replacement failed";
+  auto after = Listing(d);
+  const Bytes now = ReadAll(d / "a.mp3");
+  if (now != (ok ? fresh : old)) return "a.mp3 holds the wrong bytes";
+  before.erase("a.mp3");
+  after.erase("a.mp3");
+  if (before != after) return "what stands beside a.mp3 changed, or something was left behind";
+  struct stat st {};
+  if (::lstat((d / "a.mp3").c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "a.mp3 is no plain file";
+  if ((st.st_mode & 07777) != 0640) return "a.mp3 lost its mode";
+  return {};
+}
+
+// The temporary copy never writes through or over what stands beside the
+// file; a full disk or a read-only folder leave everything as it was.
+TEST(SafeFile, ReplaceFileNeverTouchesWhatStandsBeside) {
+  const auto file = [](const fs::path& d) {
+    WriteAll(d / "a.mp3", Pattern(1000));
+    ::chmod((d / "a.mp3").c_str(), 0640);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> beside;
+    int disk;  // 0 plain, 1 full, 2 read-only
+    bool succeeds;
+  };
+  const Case cases[] = {
+      {"a link at the old temporary name",
+       [](const fs::path& d) {
+         WriteAll(d / "victim", Pattern(10, 3));
+         fs::create_symlink(d / "victim", d / "a.mp3~");
+       },
+       0, true},
+      {"the user's own a.mp3~ backup", [](const fs::path& d) { WriteAll(d / "a.mp3~", Pattern(10, 5)); }, 0, true},
+      {"a full disk", [](const fs::path& d) { WriteAll(d / "a.mp3~", Pattern(10, 5)); }, 1, false},
+      {"a read-only folder", [](const fs::path&) {}, 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.disk == 0) {
+      zovedu_test::ScratchDir dir;
+      file(dir.path());
+      c.beside(dir.path());
+      EXPECT_EQ(ReplaceAndCheck(dir.path(), c.succeeds), "");
+      continue;
+    }
+    if (!zovedu_test::CanMountFullDisk()) {
+      std::cout << "skipped without root: " << c.name << "\n";
+      continue;
+    }
+    const auto setup = [&](const fs::path& d) {
+      file(d);
+      c.beside(d);
+    };
+    const auto body = [&](const fs::path& d) { return ReplaceAndCheck(d, c.succeeds).empty() ? 0 : 1; };
+    EXPECT_EQ(c.disk == 1 ? zovedu_test::RunOnFullDisk(setup, body, 2u << 20)
+                          : zovedu_test::RunOnReadOnlyDisk(setup, body),
+              0);
+  }
 }
 
 }  // namespace

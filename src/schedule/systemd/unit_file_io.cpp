@@ -1,9 +1,11 @@
 #include "schedule/systemd/unit_file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -35,10 +37,15 @@ bool WriteAll(int fd, const std::string& data) {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& contents) {
-  const std::string temp = path + ".tmp~";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A fresh name, created exclusively: never a file or link already there.
+  std::string temp = path + ".tmp~XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  const bool written = WriteAll(fd, contents) && ::fsync(fd) == 0;
+  // A file it replaces keeps its mode; a new one is readable by all, as
+  // unit files are.
+  struct stat old {};
+  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
   if (::close(fd) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
     return false;

@@ -87,8 +87,6 @@ class WritableFile {
 
 }  // namespace
 
-std::string TempPathFor(const std::string& path) { return RealPath(path) + "~"; }
-
 bool WriteBytes(int out, const void* data, std::size_t n) {
   auto* in = static_cast<const char*>(data);
   while (n > 0) {
@@ -124,24 +122,35 @@ bool CopyRange(int in, std::uint64_t offset, std::uint64_t len, int out) {
   return true;
 }
 
+// The copy is made under a fresh name beside the file, created exclusively:
+// never a file or a link that is already there (a "song.mp3~" backup, or a
+// link planted to have something else overwritten).
 bool ReplaceFile(const std::string& path, const std::function<bool(int out)>& write,
                  const std::function<bool(const std::string& tempPath)>& verify) {
   const std::string target = RealPath(path);
   struct stat st {};
   if (::stat(target.c_str(), &st) != 0) return false;
-  const std::string temp = target + "~";
-  const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  std::string temp = target + "~XXXXXX";
+  const int out = ::mkostemp(temp.data(), O_CLOEXEC);
   if (out < 0) return false;
-  bool ok = write(out);
-  if (ok) {
-    // The owner is kept where we may set it; the mode always.
-    if (::fchown(out, st.st_uid, st.st_gid) != 0) {
+  bool ok = false, closed = false;
+  try {
+    ok = write(out);
+    if (ok) {
+      // The owner is kept where we may set it; the mode always.
+      if (::fchown(out, st.st_uid, st.st_gid) != 0) {
+      }
+      ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::fsync(out) == 0;
     }
-    ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::fsync(out) == 0;
+    closed = true;
+    ok = ::close(out) == 0 && ok;
+    if (ok && verify) ok = verify(temp);
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+  } catch (...) {
+    if (!closed) ::close(out);
+    ::unlink(temp.c_str());
+    throw;
   }
-  ok = ::close(out) == 0 && ok;
-  if (ok && verify) ok = verify(temp);
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;

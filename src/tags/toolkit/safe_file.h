@@ -1,6 +1,7 @@
 // The three ways a tag writer changes a file, each leaving the file exactly as
 // it was when anything fails (a full disk included):
-//  - ReplaceFile builds a complete new copy beside it (path + "~"), syncs it,
+//  - ReplaceFile builds a complete new copy beside it (under a fresh name
+//    that starts with path + "~", never an existing file or link), syncs it,
 //    and renames it over the file, keeping its mode;
 //  - ReplaceTail changes the end of the file (end tags) with one write and a
 //    truncate, after reserving the space, and puts the old tail back on error;
@@ -36,8 +37,5 @@ bool ReplaceTail(const std::string& path, std::uint64_t tailOffset, const Bytes&
 
 // Overwrites data.size() bytes at offset; the region must lie inside the file.
 bool OverwriteInPlace(const std::string& path, std::uint64_t offset, const Bytes& data);
-
-// The temporary name ReplaceFile uses for path.
-std::string TempPathFor(const std::string& path);
 
 }  // namespace tags
