@@ -55,8 +55,6 @@ void Fail(const char* target, const std::string& what) {
 
 std::string WriteScratchFile(const std::uint8_t* data, std::size_t size) {
   const fs::path path = ScratchFolder() / "input";
-  std::error_code ec;
-  fs::remove(tags::TempPathFor(path.string()), ec);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
   out.close();
@@ -72,7 +70,11 @@ tags::Bytes ReadWholeFile(const std::string& path) {
 bool CheckedSave(const char* target, const std::string& path, const tags::Bytes& before,
                  const std::function<bool()>& save) {
   const bool saved = save();
-  Check(!fs::exists(tags::TempPathFor(path)), target, "a save left its temporary copy");
+  // The scratch folder holds the input alone: a temporary copy left beside
+  // it would be another entry.
+  const fs::path folder = fs::path(path).parent_path();
+  Check(std::distance(fs::directory_iterator(folder), fs::directory_iterator()) == 1, target,
+        "a save left its temporary copy");
   if (!saved) Check(ReadWholeFile(path) == before, target, "a failed save changed the file");
   return saved;
 }
