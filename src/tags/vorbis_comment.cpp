@@ -116,10 +116,24 @@ void CommentFields::Read(const VorbisComment& vc) {
   Track = TrackOf(vc.Value("TRACKNUMBER"));
 }
 
+namespace {
+
+// A field its own name leaves empty reads the other name (ARTIST from
+// PERFORMER, COMMENT from DESCRIPTION): a value read from there and kept
+// stays where it is; a field emptied is emptied under both names, or the
+// other would show through again.
+void SetWithFallback(VorbisComment& vc, std::string_view name, std::string_view fallback, const std::string& value) {
+  if (!value.empty() && vc.Value(name).empty() && vc.Value(fallback) == value) return;
+  vc.Set(name, value);
+  if (value.empty()) vc.Set(fallback, "");
+}
+
+}  // namespace
+
 void CommentFields::Apply(VorbisComment& vc) const {
   if (Vendor != AsUtf8(vc.vendor)) vc.vendor = Vendor;
   vc.Set("TITLE", Trim(Title));
-  vc.Set("ARTIST", Trim(Artist));
+  SetWithFallback(vc, "ARTIST", "PERFORMER", Trim(Artist));
   vc.Set("ALBUM", Trim(Album));
   // "5/12" stays as it is while the track is still 5; so does a text that
   // does not read as a track number while the track is still 0.
@@ -128,7 +142,7 @@ void CommentFields::Apply(VorbisComment& vc) const {
     vc.Set("TRACKNUMBER", Track == 0 ? std::string() : std::to_string(Track));
   vc.Set("DATE", Trim(Date));
   vc.Set("GENRE", Trim(Genre));
-  vc.Set("COMMENT", Trim(Comment));
+  SetWithFallback(vc, "COMMENT", "DESCRIPTION", Trim(Comment));
 }
 
 }  // namespace tags

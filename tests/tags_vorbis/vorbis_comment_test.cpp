@@ -107,7 +107,7 @@ TEST(VorbisComment, ApplyChangesOnlyTheFirstItemOfEachField) {
   const std::vector<std::string> expected = {
       "TITLE=New",        "ARTIST=One",  "ARTIST=Two",    "REPLAYGAIN_TRACK_GAIN=-3 dB",
       "TRACKNUMBER=5/12", "PERFORMER=P", "DESCRIPTION=D", "METADATA_BLOCK_PICTURE=AAAA",
-      "DATE=2024",        "COMMENT=D"};
+      "DATE=2024"};
   EXPECT_EQ(vc.items, expected);
   EXPECT_EQ(vc.vendor, "vendor");
 
@@ -173,6 +173,39 @@ TEST(VorbisComment, SetWithRepeatedItemsReadsBackWhatWasSet) {
   EXPECT_EQ(vc.items[0], "title=");
   EXPECT_EQ(vc.items[1], "TITLE=second");
   EXPECT_EQ(vc.items[2], "tracknumber=");
+  EXPECT_EQ(vc.items[4], "ARTIST=");
+}
+
+// A field the user empties is empty after the save whichever name held it;
+// a new value goes under the field's own name.
+TEST(VorbisComment, EmptiedFieldsStayEmptyWhicheverNameHeldThem) {
+  struct Case {
+    std::vector<std::string> items;
+    std::string artist, comment;  // what the user leaves in the fields
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {{"DESCRIPTION=old"}, "", "", {}},
+      {{"PERFORMER=P", "X=1"}, "", "", {"X=1"}},
+      {{"COMMENT=c", "DESCRIPTION=d"}, "", "", {}},
+      {{"DESCRIPTION=old"}, "", "new", {"DESCRIPTION=old", "COMMENT=new"}},
+      {{"PERFORMER=P", "DESCRIPTION=D"}, "P", "D", {"PERFORMER=P", "DESCRIPTION=D"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.items.front() + " <- '" + c.artist + "', '" + c.comment + "'");
+    VorbisComment vc;
+    vc.items = c.items;
+    tags::CommentFields f;
+    f.Read(vc);
+    f.Artist = c.artist;
+    f.Comment = c.comment;
+    f.Apply(vc);
+    EXPECT_EQ(vc.items, c.expected);
+    tags::CommentFields back;
+    back.Read(vc);
+    EXPECT_EQ(back.Artist, c.artist);
+    EXPECT_EQ(back.Comment, c.comment);
+  }
 }
 
 }  // namespace
