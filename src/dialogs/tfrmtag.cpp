@@ -64,8 +64,7 @@ Tfrmtag::Tfrmtag(MainWindowLink* link, TagReaders& readers, QWidget* owner)
   btntag->setDefault(true);
   Button2 = Named(new QPushButton(QStringLiteral("&Cancel"), this), "Button2", QRect(286, 246, 75, 25));
   connect(btntag, &QPushButton::clicked, this, [this] {
-    btntagClick();
-    accept();
+    if (btntagClick()) accept();
   });
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
   ScaleGeometry(this, FontScale(this));
@@ -157,7 +156,25 @@ void Tfrmtag::ShowOpened(const OpenedTags& opened, const std::string& fullPath, 
   showModal();
 }
 
-void Tfrmtag::btntagClick() {
+bool Tfrmtag::btntagClick() {
+  // A format with tag kinds to choose from saves nothing without a choice:
+  // saying so keeps what was typed, where closing would lose it.
+  QStringList offered;
+  bool chosen = false;
+  for (QCheckBox* box : {cid3v1, cid3v2, capetag}) {
+    if (!box->isEnabled()) continue;
+    offered << box->text();
+    chosen = chosen || box->isChecked();
+  }
+  const bool choiceNeeded = FSaveKind == TagSaveKind::Mp3 || FSaveKind == TagSaveKind::Ape ||
+                            FSaveKind == TagSaveKind::Aac || FSaveKind == TagSaveKind::Mpc;
+  if (choiceNeeded && !offered.isEmpty() && !chosen) {
+    Messages().show(MsgKind::Information,
+                    QStringLiteral("No tag format is chosen: check %1 to save the tags.")
+                        .arg(offered.join(QStringLiteral(" or "))),
+                    MsgButtons::Ok);
+    return false;
+  }
   TagSaveRequest request;
   request.kind = FSaveKind;
   request.values = CollectFields();
@@ -167,6 +184,7 @@ void Tfrmtag::btntagClick() {
   request.mp4Genre = egen->currentIndex();
   for (const std::string& failure : SaveEditedTags(readers_, tagPath_, request))
     Messages().show(MsgKind::Error, FromUtf8(failure), MsgButtons::Ok);
+  return true;
 }
 
 void Tfrmtag::FormClose() {

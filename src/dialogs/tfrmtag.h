@@ -32,8 +32,9 @@ class Tfrmtag : public QDialog {
   // The first genre entry equal to name (case-sensitive); a name not there is
   // appended.
   int GenreIndex(const QString& name);
-  // OK: runs the save routine FSaveKind chooses.
-  void btntagClick();
+  // OK: runs the save routine FSaveKind chooses; false (and said so) when the
+  // format offers tag kinds and none is checked, so the dialog stays open.
+  bool btntagClick();
   // Restores the main window's stay-on-top, releases the MP4 file.
   void FormClose();
 

@@ -25,7 +25,9 @@ void Tag(const fs::path& f, const std::vector<std::string>& idArgs) {
   ASSERT_EQ(r.exitCode, 0) << r.describe();
 }
 
-TEST_F(TagDialogTest, Mp3WithoutTagsOffersBothBoxesAndOkWithNoneWritesNothing) {
+// OK with neither box checked says so and keeps the dialog open with what
+// was typed; checking a box then saves it.
+TEST_F(TagDialogTest, Mp3WithoutTagsOffersBothBoxesAndOkWithNoneKeepsTheDialogOpen) {
   const fs::path f = MakeEncodedFile(dir.path(), "mp3");
   const std::string before = Bytes(f);
   dlg->etit->setText(QStringLiteral("left from the last file"));
@@ -35,8 +37,16 @@ TEST_F(TagDialogTest, Mp3WithoutTagsOffersBothBoxesAndOkWithNoneWritesNothing) {
     EXPECT_EQ(dlg->etit->text(), QString());
     EXPECT_EQ(dlg->FSaveKind, TagSaveKind::Mp3);
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tag Editor tone.mp3"));
+    dlg->etit->setText(QStringLiteral("Typed"));
+    dlg->btntag->click();
+    EXPECT_EQ(messages.texts(), QStringList{"No tag format is chosen: check ID3V1 or ID3V2 to save the tags."});
+    EXPECT_EQ(dlg->result(), 0) << "closed as if saved";
+    EXPECT_EQ(dlg->etit->text(), QStringLiteral("Typed"));
+    EXPECT_EQ(Bytes(f), before);
+    dlg->cid3v1->setChecked(true);
   }));
-  EXPECT_EQ(Bytes(f), before);
+  EXPECT_EQ(dlg->result(), QDialog::Accepted);
+  EXPECT_NE(tag_test::ToolOutput("/usr/bin/id3v2", {"-l"}, f).find("Typed"), std::string::npos);
 }
 
 TEST_F(TagDialogTest, Mp3ShowsId3v2AndAnId3v1OnlySaveLeavesId3v2Alone) {
