@@ -295,6 +295,7 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   zaudio::HFX FVolumeEffect = 0;
   RecordingRows FRecordingRows;  // in display order
   int FSortColumn = 0;
+  bool FListUnread = false;  // reclist.txt could not be read: it is not replaced until it can be
   std::string FEditorFolder;
   zaudio::QWORD FBytesPerPixel = 0;
   std::int32_t FPlayedPixel = 0;

@@ -67,8 +67,20 @@ void Tfrmmain::SelectOnly(int row) {
 }
 
 void Tfrmmain::LoadRecordingList() {
-  const RecordingListLoad load = ::LoadRecordingList(RecordingListPath(FWorkFolder));
+  const QString path = RecordingListPath(FWorkFolder);
+  const RecordingListLoad load = ::LoadRecordingList(path);
   if (!load.found) return;
+  // A list that cannot be read is never replaced by what this run lists:
+  // that is saved into it once it can be read again.
+  FListUnread = !load.error.isEmpty();
+  if (FListUnread) {
+    Messages().show(MsgKind::Error,
+                    QStringLiteral("The recordings list %1 cannot be read (%2). It is left as it is; the recordings "
+                                   "of this session are added to it once it can be read.")
+                        .arg(path, load.error),
+                    MsgButtons::Ok);
+    return;
+  }
   FRecordingRows = load.rows;
   SortRecordingList(FRecordingRows, FSortColumn);
   ShowRecordingRows();
@@ -76,6 +88,16 @@ void Tfrmmain::LoadRecordingList() {
 }
 
 bool Tfrmmain::SaveRecordingList() {
+  if (FListUnread) {
+    const RecordingListLoad load = ::LoadRecordingList(RecordingListPath(FWorkFolder));
+    if (load.found && !load.error.isEmpty()) return false;  // still unreadable: said at the start
+    RecordingRows rows = load.rows;
+    MergeRecordingRows(rows, FRecordingRows);
+    FRecordingRows = std::move(rows);
+    SortRecordingList(FRecordingRows, FSortColumn);
+    ShowRecordingRows();
+    FListUnread = false;
+  }
   const RecordingListSave save = ::SaveRecordingList(RecordingListPath(FWorkFolder), FRecordingRows);
   if (!save.ok) Messages().show(MsgKind::Error, save.message, MsgButtons::Ok);
   return save.ok;
@@ -93,14 +115,22 @@ void Tfrmmain::AddFinishedFile(const QString& file, const QString& length, const
   const FinishedRecording finished{FileNameBytes(file), length.toStdString(), FileSizeText(file).toStdString(),
                                    type.toStdString()};
   const FinishedRecordingAdded added = ::AddFinishedRecording(FRecordingRows, finished);
+  if (added.change == FinishedRecordingAdded::Change::Unlistable) {
+    Messages().show(MsgKind::Information,
+                    QStringLiteral("%1 is kept but not listed: its name or folder holds \"|\" or a line break, "
+                                   "which the recordings list cannot hold.")
+                        .arg(file),
+                    MsgButtons::Ok);
+    return;
+  }
   if (added.change == FinishedRecordingAdded::Change::None) return;
   if (FRecordChannel == 0) lrsize->setText(QString::fromStdString(finished.size));
   // An appended row takes its place in the sort order; a refreshed one stays.
   const RecordingListEntry entry = FRecordingRows[static_cast<std::size_t>(added.row)];
   if (added.change == FinishedRecordingAdded::Change::Appended) SortRecordingList(FRecordingRows, FSortColumn);
+  SaveRecordingList();  // may bring in the rows of a list that can be read again
   ShowRecordingRows();
   SelectOnly(FindListedFile(FRecordingRows, entry.fullPath()));
-  SaveRecordingList();
   // Opened when the window is collapsed or shows the task list; hidden in
   // the tray it keeps the panel it had.
   if (OpenListPanel() != 1) btnreclistClick();

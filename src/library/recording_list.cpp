@@ -195,7 +195,7 @@ std::string RecordingListText(const RecordingRows& rows) {
     text += r.Type;
     text += '|';
     text += r.Path;
-    text += '\n';
+    text += "\r\n";
   }
   return text;
 }
@@ -271,6 +271,10 @@ FinishedRecordingAdded AddFinishedRecording(RecordingRows& rows, const FinishedR
                                             const FileExistsCheck& exists) {
   FinishedRecordingAdded added;
   if (!exists(recording.fullPath)) return added;
+  if (recording.fullPath.find_first_of("|\r\n") != std::string::npos) {
+    added.change = FinishedRecordingAdded::Change::Unlistable;
+    return added;
+  }
   added.row = FindListedFile(rows, recording.fullPath);
   if (added.row >= 0) {
     RecordingListEntry& r = rows[std::size_t(added.row)];
@@ -284,6 +288,11 @@ FinishedRecordingAdded AddFinishedRecording(RecordingRows& rows, const FinishedR
   added.row = int(rows.size()) - 1;
   added.change = FinishedRecordingAdded::Change::Appended;
   return added;
+}
+
+void MergeRecordingRows(RecordingRows& rows, const RecordingRows& from) {
+  for (const RecordingListEntry& r : from)
+    if (FindListedFile(rows, r.fullPath()) < 0) rows.push_back(r);
 }
 
 bool PlayAfterStop(bool cdar, bool cslientnew, bool csplitnew, bool cplay) {

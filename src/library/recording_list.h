@@ -74,7 +74,7 @@ struct RecordingListLoad {
 RecordingListLoad LoadRecordingList(const QString& listPath,
                                     const FileExistsCheck& exists = ListedFileExists);
 
-// One line per row in the given order: Name|Length|Size|Type|Path and LF.
+// One line per row in the given order: Name|Length|Size|Type|Path and CR LF.
 // Values are written as they stand. An empty list gives an empty text.
 std::string RecordingListText(const RecordingRows& rows);
 
@@ -131,7 +131,9 @@ struct FinishedRecording {
 };
 
 struct FinishedRecordingAdded {
-  enum class Change { None, Appended, Refreshed };
+  // Unlistable: the path holds "|" or a line break, which a line of the list
+  // file cannot keep (it would be dropped at the next load).
+  enum class Change { None, Appended, Refreshed, Unlistable };
   Change change = Change::None;  // None: the file does not exist
   int row = -1;                  // the row to select
 };
@@ -142,6 +144,9 @@ struct FinishedRecordingAdded {
 // nothing.
 FinishedRecordingAdded AddFinishedRecording(RecordingRows& rows, const FinishedRecording& recording,
                                             const FileExistsCheck& exists = ListedFileExists);
+
+// The rows of `from` not listed in `rows` yet, appended to them in their order.
+void MergeRecordingRows(RecordingRows& rows, const RecordingRows& from);
 
 // Whether the recording just added is played: not when silence detection
 // (cdar) stops or starts recordings at silence (cslientnew), not when a split

@@ -83,7 +83,7 @@ TEST_F(PlaybackWindowTest, ListFileRowsAreSortedCheckedAndSavedBack) {
   EXPECT_EQ(Names(), (QStringList{"a.mp3", "b.wav"}));
   QFile saved(RecordingListPath(w.FWorkFolder));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-  EXPECT_EQ(saved.readAll(), ("a.mp3|00:00:01|10 KB|MP3|" + folder + "\nb.wav|00:00:03|516 KB|WAV|" + folder + "\n").toUtf8());
+  EXPECT_EQ(saved.readAll(), ("a.mp3|00:00:01|10 KB|MP3|" + folder + "\r\nb.wav|00:00:03|516 KB|WAV|" + folder + "\r\n").toUtf8());
 
   // Mail is offered only with the older device model.
   EXPECT_FALSE(w.menumail->isVisible());
@@ -291,4 +291,40 @@ TEST_F(PlaybackWindowTest, AStopWhileHiddenKeepsTheOpenList) {
   EXPECT_TRUE(w.greclist->isVisibleTo(&w));
   w.SaveMainSettings();
   EXPECT_EQ(IniFile(SettingsFilePath(w.FWorkFolder)).ReadInteger("Main", "List", -1), 1);
+}
+
+// A list file that cannot be read is said at the start and never replaced
+// by this session's list; once it can be read again, the session's
+// recordings are added to what it holds.
+TEST_F(PlaybackWindowTest, AListFileThatCannotBeReadIsNeverReplaced) {
+  const QString work = Tfrmmain().FWorkFolder;
+  const QString list = RecordingListPath(work);
+  ASSERT_TRUE(QFile::link(list, list));  // a link to itself: opening fails
+  Tfrmmain& w = Open();
+  ASSERT_EQ(messages.texts().size(), 1);
+  EXPECT_TRUE(messages.texts()[0].startsWith("The recordings list " + list + " cannot be read"))
+      << messages.texts()[0].toStdString();
+  w.btnrecClick();
+  Second();
+  w.btnstopClick();
+  ASSERT_EQ(Names(), QStringList{"Rectest-01.wav"});
+  EXPECT_TRUE(QFileInfo(list).isSymLink()) << "the unreadable list was replaced";
+
+  // Readable again, with an earlier entry: both are kept.
+  QFile::remove(list);
+  QFile earlier(out.path() + "/earlier.wav");
+  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+  earlier.close();
+  QFile readable(list);
+  ASSERT_TRUE(readable.open(QIODevice::WriteOnly));
+  readable.write(("earlier.wav|00:00:05|1 KB|WAV|" + out.path() + "/\r\n").toUtf8());
+  readable.close();
+  w.close();
+  QFile saved(list);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  const QByteArray text = saved.readAll();
+  EXPECT_TRUE(text.startsWith("Rectest-01.wav|") || text.startsWith("earlier.wav|")) << text.toStdString();
+  EXPECT_TRUE(text.contains("earlier.wav|00:00:05|1 KB|WAV|")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Rectest-01.wav|00:00:01|")) << text.toStdString();
+  EXPECT_EQ(text.count("\r\n"), 2) << "lines end with CR LF";
 }

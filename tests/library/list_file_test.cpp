@@ -108,7 +108,7 @@ TEST(RecordingListText, DropsRowsWhoseFileIsGone) {
 
 TEST(RecordingListText, WritesOneLinePerRowInTheGivenOrder) {
   const RecordingRows rows = {{"z.mp3", "00:02:10", "2 MB", "MP3", "/r/"}, {"a.wav", "00:00:01", "1 KB", "WAV", "/s/"}};
-  EXPECT_EQ(RecordingListText(rows), "z.mp3|00:02:10|2 MB|MP3|/r/\na.wav|00:00:01|1 KB|WAV|/s/\n");
+  EXPECT_EQ(RecordingListText(rows), "z.mp3|00:02:10|2 MB|MP3|/r/\r\na.wav|00:00:01|1 KB|WAV|/s/\r\n");
   EXPECT_EQ(RecordingListText({}), "");
 }
 
@@ -140,8 +140,8 @@ TEST_F(ListFileTest, NonUtf8NamesSurviveLoadAndSaveByteForByte) {
   EXPECT_EQ(FindListedFile(load.rows, folder + "caf\xe9 'live'.wav"), 0);
 
   ASSERT_TRUE(SaveRecordingList(ListPath(), load.rows).ok);
-  EXPECT_EQ(ListBytes(), "caf\xe9 'live'.wav|00:00:01|4 Bytes|WAV|" + folder + "\n" +
-                             "plain.mp3|00:00:02|3 Bytes|MP3|" + Folder() + "\n");
+  EXPECT_EQ(ListBytes(), "caf\xe9 'live'.wav|00:00:01|4 Bytes|WAV|" + folder + "\r\n" +
+                             "plain.mp3|00:00:02|3 Bytes|MP3|" + Folder() + "\r\n");
   EXPECT_EQ(LoadRecordingList(ListPath()).rows, load.rows);
 }
 
@@ -178,7 +178,7 @@ TEST_F(ListFileTest, SavingReplacesTheFileAsAWhole) {
   const RecordingListSave save = SaveRecordingList(ListPath(), rows);
   EXPECT_TRUE(save.ok);
   EXPECT_TRUE(save.message.isEmpty());
-  EXPECT_EQ(ListBytes(), "n.wav|00:00:03|3 KB|WAV|/y/\n");
+  EXPECT_EQ(ListBytes(), "n.wav|00:00:03|3 KB|WAV|/y/\r\n");
   EXPECT_EQ(replacements.count(), 1) << "written beside and renamed, not rewritten in place";
   EXPECT_EQ(FolderEntries(Folder()), std::vector<std::string>{"reclist.txt"});
 

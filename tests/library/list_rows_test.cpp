@@ -114,6 +114,24 @@ TEST(AddFinishedRecording, AppendsANewFileAndRefreshesAListedOne) {
   EXPECT_EQ(added.change, FinishedRecordingAdded::Change::None);
   EXPECT_EQ(added.row, -1);
   EXPECT_EQ(rows, before);
+
+  // A name or folder a line of the list file cannot hold is not listed: it
+  // would be split wrongly or cut in two and dropped at the next load.
+  for (const char* path : {"/rec/a|b.wav", "/re|c/a.wav", "/rec/two\nlines.wav", "/rec/cr\r.wav"}) {
+    added = AddFinishedRecording(rows, {path, "00:00:01", "1 KB", "WAV"}, exists);
+    EXPECT_EQ(added.change, FinishedRecordingAdded::Change::Unlistable) << path;
+    EXPECT_EQ(rows, before);
+  }
+}
+
+TEST(MergeRecordingRows, AddsTheRowsNotListedInTheirOrder) {
+  RecordingRows rows = {{"a.wav", "1", "1 KB", "WAV", "/x/"}};
+  MergeRecordingRows(rows, {{"b.wav", "2", "2 KB", "WAV", "/x/"}, {"a.wav", "9", "9 KB", "WAV", "/x/"},
+                            {"a.wav", "3", "3 KB", "WAV", "/y/"}});
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].Length, "1");
+  EXPECT_EQ(rows[1].Name, "b.wav");
+  EXPECT_EQ(rows[2].Path, "/y/");
 }
 
 TEST(PlayAfterStop, FollowsSilenceSplitAndPlayOptions) {
