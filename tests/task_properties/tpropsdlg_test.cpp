@@ -303,4 +303,25 @@ TEST_F(PropsDlgTest, EditSheetApplyUpdatesTheScheduleAndSurvivesCancel) {
   EXPECT_EQ(Stored().triggers[0].wStartMinute, 5);
 }
 
+// A flag set on the "Edit..." sheet is what OK here writes: the last edit
+// wins, and a box changed here but not on the sheet keeps its change.
+TEST_F(PropsDlgTest, OkAfterTheEditSheetKeepsTheFlagsSetThere) {
+  Store();
+  auto watch = WhenModal("TPropsDlg", [](QDialog& d) {
+    auto& props = static_cast<TPropsDlg&>(d);
+    props.clbFlags->item(static_cast<int>(TTaskFlag::tfDisabled))->setCheckState(Qt::Checked);
+    auto sheetWatch = WhenModal("TaskPropertySheet", [](QDialog& s) {
+      auto& sheet = static_cast<TaskPropertySheet&>(s);
+      sheet.chkDeleteWhenDone->setChecked(true);
+      sheet.btnOK->click();
+    });
+    props.btnEdit->click();
+    EXPECT_EQ(props.clbFlags->item(static_cast<int>(TTaskFlag::tfDeleteWhenDone))->checkState(), Qt::Checked);
+    props.btnOK->click();
+  });
+  EXPECT_TRUE(ShowTaskProperties(Listed(), *scheduler));
+  EXPECT_TRUE(Stored().flags & schedule::TASK_FLAG_DELETE_WHEN_DONE);
+  EXPECT_TRUE(Stored().flags & schedule::TASK_FLAG_DISABLED);
+}
+
 }  // namespace

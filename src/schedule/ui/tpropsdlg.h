@@ -38,6 +38,8 @@ class TPropsDlg : public QDialog {
   void btnApplyClick();
   void clbFlagsClickCheck();
   void TaskPropertiesDialog1Apply();
+  // After the "Edit..." sheet saved the task.
+  void SheetSaved();
 
   TTaskItem* Task() const { return task_; }
 

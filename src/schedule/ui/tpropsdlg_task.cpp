@@ -152,7 +152,19 @@ void TPropsDlg::btnBrowseClick() {
 
 void TPropsDlg::btnEditClick() {
   TaskPropertiesDialog1->TaskName = task_->DisplayName();
-  if (TaskPropertiesDialog1->Execute()) UpdateScheduleInfo();
+  if (TaskPropertiesDialog1->Execute()) SheetSaved();
+}
+
+// The sheet wrote the task: the flags it shows are taken from there, so that
+// OK here does not put back what was loaded before; the other boxes keep
+// what was chosen here.
+void TPropsDlg::SheetSaved() {
+  const TTaskFlags stored = task_->Flags();
+  const QSignalBlocker block(clbFlags);
+  for (TTaskFlag flag :
+       {TTaskFlag::tfDeleteWhenDone, TTaskFlag::tfDontStartIfOnBatteries, TTaskFlag::tfKillIfGoingOnBatteries})
+    clbFlags->item(static_cast<int>(flag))->setCheckState(stored.contains(flag) ? Qt::Checked : Qt::Unchecked);
+  UpdateScheduleInfo();
 }
 
 void TPropsDlg::btnApplyClick() {
@@ -164,7 +176,7 @@ void TPropsDlg::btnOKClick() {
   if (DataFits()) accept();
 }
 
-void TPropsDlg::TaskPropertiesDialog1Apply() { UpdateScheduleInfo(); }
+void TPropsDlg::TaskPropertiesDialog1Apply() { SheetSaved(); }
 
 bool ShowTaskProperties(TTaskItem* task, TTaskScheduler& scheduler, QWidget* parent) {
   TPropsDlg dialog(scheduler, parent);
