@@ -312,15 +312,19 @@ TEST_F(PropsDlgTest, OkAfterTheEditSheetKeepsTheFlagsSetThere) {
     props.clbFlags->item(static_cast<int>(TTaskFlag::tfDisabled))->setCheckState(Qt::Checked);
     auto sheetWatch = WhenModal("TaskPropertySheet", [](QDialog& s) {
       auto& sheet = static_cast<TaskPropertySheet&>(s);
-      sheet.chkDeleteWhenDone->setChecked(true);
+      EXPECT_TRUE(sheet.chkDeleteWhenDone->isChecked());
+      sheet.chkDeleteWhenDone->setChecked(false);
+      sheet.chkDontStartOnBatteries->setChecked(true);
       sheet.btnOK->click();
     });
     props.btnEdit->click();
-    EXPECT_EQ(props.clbFlags->item(static_cast<int>(TTaskFlag::tfDeleteWhenDone))->checkState(), Qt::Checked);
+    EXPECT_EQ(props.clbFlags->item(static_cast<int>(TTaskFlag::tfDeleteWhenDone))->checkState(), Qt::Unchecked);
     props.btnOK->click();
   });
+  ASSERT_TRUE(Stored().flags & schedule::TASK_FLAG_DELETE_WHEN_DONE);
   EXPECT_TRUE(ShowTaskProperties(Listed(), *scheduler));
-  EXPECT_TRUE(Stored().flags & schedule::TASK_FLAG_DELETE_WHEN_DONE);
+  EXPECT_FALSE(Stored().flags & schedule::TASK_FLAG_DELETE_WHEN_DONE);
+  EXPECT_TRUE(Stored().flags & schedule::TASK_FLAG_DONT_START_IF_ON_BATTERIES);
   EXPECT_TRUE(Stored().flags & schedule::TASK_FLAG_DISABLED);
 }
 
