@@ -42,6 +42,9 @@ int RunProgram(QApplication& app) {
   frmmain.SetCommandLine(args, qEnvironmentVariable("ZOVEDU_TASK"));
   QObject::connect(&frmmain, &Tfrmmain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   frmmain.ReleaseInstance = [&instance] { instance.Release(); };
+  frmmain.ReacquireInstance = [&instance, &args] {
+    if (instance.Acquire(RequestFrom(args))) std::fprintf(stderr, "zovedu: another start took over meanwhile\n");
+  };
   instance.SetHandler([&frmmain](const SingleInstance::Request& r) { return frmmain.HandOver(r.arguments, r.task); });
   // Logout or kill: stop and complete a recording, save, end.
   TerminationSignals endSignals;

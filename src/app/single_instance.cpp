@@ -212,6 +212,10 @@ void SingleInstance::Serve(QLocalSocket* socket) {
 int SingleInstance::ExitCodeFor(const QString& answer, QString* message) {
   if (answer == QLatin1String("shown") || answer == QLatin1String("started") || answer == QLatin1String("done"))
     return 0;
+  if (answer == QLatin1String("waiting")) {
+    *message = QStringLiteral("Zovedu will start the scheduled recording once its open window is closed.");
+    return 0;
+  }
   if (answer == QLatin1String("busy"))
     *message = QStringLiteral("Zovedu is recording already; the scheduled task did not start.");
   else if (answer == QLatin1String("silent"))

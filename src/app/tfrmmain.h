@@ -142,6 +142,12 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   // or "busy" while recording, "failed" when the start failed); anything
   // else brings this window to the front ("shown").
   QString HandOver(const QStringList& arguments, const QString& taskUnit);
+  // A run handed over while a modal window was open: it starts once none is.
+  struct PendingRun {
+    QStringList arguments;
+    QString task;
+  };
+  std::optional<PendingRun> FPendingRun;
 
   // Hotkeys (tfrmmain_hotkeys.cpp). action: 0 start, 1 pause, 2 stop.
   void HotkeyMessage(int action);
@@ -194,6 +200,8 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   std::unique_ptr<TTaskScheduler> Scheduler;
   // Frees the single-instance socket before "Run Task" starts the task.
   std::function<void()> ReleaseInstance;
+  // Takes the single-instance socket back when the run could not be started.
+  std::function<void()> ReacquireInstance;
 
   // Recordings list.
   void LoadRecordingList();
@@ -439,6 +447,9 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   void TaskRecordingStarted();
   void TaskRecordingEnded();
   void RestoreUserSplit();
+  void StartHandedOverRun(const QStringList& arguments, const QString& taskUnit);
+  void RunPendingRun();
+  QTimer* FPendingRunTimer = nullptr;
   void WatchBattery(bool on);
   bool FWatchingBattery = false;
 

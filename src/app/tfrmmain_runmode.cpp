@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 #include "app/task_store_choice.h"
@@ -23,6 +25,7 @@
 #include "schedule/task_run_state.h"
 #include "schedule/task_status.h"
 #include "schedule/task_unit_files.h"
+#include "services/message_service.h"
 
 namespace {
 
@@ -114,7 +117,17 @@ void Tfrmmain::ApplyTaskConfig(const QString& path) {
     o.csplitcl->setChecked(true);
     o.esplitcl->setText(QString::number(*stop));
   }
-  if (!c.app.isEmpty()) schedule::StartAdditionalProgram(c.app, c.par);
+  if (!c.app.isEmpty()) {
+    if (const auto why = schedule::UntrustedTaskFile(path)) {
+      // Said once the recording runs, which this must never hold up.
+      const QString warning = QStringLiteral("The program %1 named in the task file %2 was not started: %3.")
+                                  .arg(c.app, path, *why);
+      std::fprintf(stderr, "zovedu: %s\n", qPrintable(warning));
+      QTimer::singleShot(0, this, [warning] { Messages().show(MsgKind::Warning, warning, MsgButtons::Ok); });
+    } else {
+      schedule::StartAdditionalProgram(c.app, c.par);
+    }
+  }
   FScheduledRun = !FScheduledOutName.isEmpty();
 }
 
@@ -131,13 +144,41 @@ QString Tfrmmain::HandOver(const QStringList& arguments, const QString& taskUnit
     activateWindow();
     return QStringLiteral("shown");
   }
-  if (FRecordChannel != 0 || FStopping) return QStringLiteral("busy");
+  if (FRecordChannel != 0 || FStopping || FPendingRun) return QStringLiteral("busy");
+  // A question or dialog is open: the run waits until it is answered, so it
+  // never starts under the question nor changes what the dialog shows.
+  if (HotkeyMustWait()) {
+    FPendingRun = PendingRun{arguments, taskUnit};
+    if (!FPendingRunTimer) {
+      FPendingRunTimer = new QTimer(this);
+      FPendingRunTimer->setInterval(200);
+      connect(FPendingRunTimer, &QTimer::timeout, this, &Tfrmmain::RunPendingRun);
+    }
+    FPendingRunTimer->start();
+    return QStringLiteral("waiting");
+  }
+  StartHandedOverRun(arguments, taskUnit);
+  return FRecordChannel != 0 ? QStringLiteral("started") : QStringLiteral("failed");
+}
+
+void Tfrmmain::StartHandedOverRun(const QStringList& arguments, const QString& taskUnit) {
   // The scheduled recording takes precedence over what is playing.
   if (FPlayStream != 0) StopPlayback();
   FCommandLine = arguments;
   FTaskUnit = taskUnit;
   RunModeCheck();
-  return FRecordChannel != 0 ? QStringLiteral("started") : QStringLiteral("failed");
+}
+
+void Tfrmmain::RunPendingRun() {
+  if (!FPendingRun || HotkeyMustWait()) return;
+  FPendingRunTimer->stop();
+  const PendingRun run = *FPendingRun;
+  FPendingRun.reset();
+  if (FRecordChannel != 0) {
+    std::fprintf(stderr, "zovedu: %s\n", "a recording started meanwhile; the scheduled task did not start");
+    return;
+  }
+  StartHandedOverRun(run.arguments, run.task);
 }
 
 // Before a task's recording starts: a start the due check let through late

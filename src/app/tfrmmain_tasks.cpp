@@ -182,7 +182,8 @@ void Tfrmmain::RunTask1Click() {
   const QList<QTreeWidgetItem*> selected = tasklist->selectedItems();
   if (!selected.isEmpty()) {
     TTaskScheduler& scheduler = ActiveScheduler();
-    // The started run must become the running instance itself.
+    // The started run must become the running instance itself; when it
+    // cannot be started, this program stays the one.
     if (ReleaseInstance) ReleaseInstance();
     for (QTreeWidgetItem* row : selected) {
       TTaskItem* task = scheduler.FindTask(RowTaskName(row));
@@ -192,6 +193,7 @@ void Tfrmmain::RunTask1Click() {
         task->Run();
       } catch (...) {
         task->Deactivate(false);
+        if (ReacquireInstance) ReacquireInstance();
         throw;
       }
       task->Deactivate(false);

@@ -28,7 +28,10 @@ void InMemoryBackend::Remove(const std::string& name) {
   runStates.erase(name);
 }
 
-void InMemoryBackend::Run(const TaskRecord& task) { runLog.push_back(task.name); }
+void InMemoryBackend::Run(const TaskRecord& task) {
+  if (runError) throw EOSError(QString::fromStdString(*runError));
+  runLog.push_back(task.name);
+}
 
 TaskRunState InMemoryBackend::RunState(const std::string& name) {
   const auto it = runStates.find(name);

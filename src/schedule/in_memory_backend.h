@@ -19,8 +19,8 @@ class InMemoryBackend : public TaskBackend {
   std::map<std::string, TaskRunState> runStates;
   std::vector<std::string> runLog;    // names passed to Run, in order
   std::vector<TaskRecord> saveLog;    // records passed to Save, in order
-  // When set, Save / Remove throw EOSError with this text and change nothing.
-  std::optional<std::string> saveError, removeError;
+  // When set, Save / Remove / Run throw EOSError with this text and change nothing.
+  std::optional<std::string> saveError, removeError, runError;
 
   bool ServiceRunning() override { return serviceRunning; }
   std::vector<std::string> TaskNames() override;

@@ -1,10 +1,13 @@
 #include "schedule/task_launch.h"
 
+#include <limits.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <thread>
@@ -13,6 +16,21 @@
 extern char** environ;
 
 namespace schedule {
+
+std::optional<QString> UntrustedTaskFile(const QString& path) {
+  char real[PATH_MAX];
+  if (!::realpath(QFile::encodeName(path).constData(), real)) return QStringLiteral("%1 cannot be found").arg(path);
+  const std::string file = real;
+  const std::string folder = file.substr(0, std::max<std::size_t>(file.rfind('/'), 1));
+  for (const std::string& p : {file, folder}) {
+    struct stat st {};
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(p));
+    if (::stat(p.c_str(), &st) != 0) return QStringLiteral("%1 cannot be read").arg(shown);
+    if (st.st_uid != ::geteuid()) return QStringLiteral("%1 belongs to another user").arg(shown);
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) return QStringLiteral("other users may change %1").arg(shown);
+  }
+  return std::nullopt;
+}
 
 bool StartAdditionalProgram(const QString& app, const QString& par) {
   if (app.isEmpty()) return false;

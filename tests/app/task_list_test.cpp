@@ -1,6 +1,9 @@
 // The task panel of the main window over a store kept in memory: which
 // tasks it lists, and what delete, disable and run do to the store.
+#include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include "app/single_instance.h"
 
 #include "app/task_store_choice.h"
 #include "main_window_fixture.h"
@@ -122,6 +125,28 @@ TEST_F(TaskListTest, RunTaskStartsItFreesTheInstanceAndCloses) {
   EXPECT_TRUE(released);
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(messages.shown.empty());  // no closing question
+}
+
+// When the run cannot be started, this program takes the single-instance
+// socket back and stays open: later starts still find it.
+TEST_F(TaskListTest, ARunTaskThatFailsKeepsTheInstanceAndTheWindow) {
+  QTemporaryDir runtime;
+  const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+  Store("Record A.job", "Zovedu");
+  Tfrmmain& w = Open();
+  SingleInstance instance;
+  const SingleInstance::Request self{{"zovedu"}, QString()};
+  ASSERT_FALSE(instance.Acquire(self).has_value());
+  ASSERT_TRUE(instance.Listening());
+  w.ReleaseInstance = [&] { instance.Release(); };
+  w.ReacquireInstance = [&] { instance.Acquire(self); };
+  store.runError = "systemd-run: failed";
+  Select(w, 0);
+  EXPECT_THROW(w.RunTask1Click(), std::exception);
+  EXPECT_TRUE(instance.Listening());
+  EXPECT_TRUE(w.isVisible());
+  qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 TEST_F(TaskListTest, WithoutAServiceManagerTheProgramStartsAndThePanelSaysSo) {

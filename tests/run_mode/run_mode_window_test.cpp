@@ -5,7 +5,10 @@
 // task, and what another start hands over.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLineEdit>
+#include <QTimer>
+#include <sys/stat.h>
 #include <QTimeZone>
 #include <QRadioButton>
 
@@ -13,6 +16,8 @@
 #include "app/task_store_choice.h"
 #include "schedule/in_memory_backend.h"
 #include "services/clock.h"
+#include "settings/ini_file.h"
+#include "support/wav_file.h"
 #include "schedule/task_run_state.h"
 #include "schedule/task_unit_files.h"
 #include "schedule_systemd/task_triggers_for_tests.h"
@@ -273,6 +278,71 @@ TEST_F(RunModeTest, HandOverRaisesTheWindowOrRecordsUnlessRecordingAlready) {
   Second();
   w.btnstopClick();
   EXPECT_TRUE(Wav("handed.wav").has_value());
+}
+
+// A run handed over while the options dialog is open waits until it closes:
+// the dialog's OK saves the user's own split options, and the run starts
+// after, with the task's.
+TEST_F(RunModeTest, AHandedOverRunWaitsForAnOpenDialog) {
+  Tfrmmain& w = Open();
+  const QString task = TaskFile("OutName=" + OutFile("handed.wav").toUtf8() + "\nStoptime=60\n");
+  QString answer;
+  QTimer::singleShot(0, &w, [&] {
+    answer = w.HandOver({"zovedu", "-run", task}, QString());
+    EXPECT_EQ(w.FRecordChannel, 0u) << "started under the open dialog";
+    EXPECT_FALSE(options->csplitstop->isChecked());
+    options->btnok->click();
+  });
+  options->exec();
+  EXPECT_EQ(answer, "waiting");
+  EXPECT_FALSE(IniFile(SettingsFilePath(w.FWorkFolder)).ReadBool("Split", "Stop", true));
+  ASSERT_TRUE(zovedu_test::WaitUntil([&] {
+    Deliver();
+    return w.FRecordChannel != 0;
+  }));
+  EXPECT_TRUE(options->csplitstop->isChecked());
+  EXPECT_EQ(options->esplitcl->text(), "60");
+  Second();
+  w.btnstopClick();
+  EXPECT_TRUE(Wav("handed.wav").has_value());
+}
+
+// The program a task file names runs only when the file and its folder are
+// the user's alone; otherwise the recording starts without it and says why.
+TEST_F(RunModeTest, ATaskFileOthersMayChangeStartsNoProgram) {
+  Tfrmmain& w = Open();
+  const struct {
+    const char* name;
+    mode_t folderMode, fileMode;
+    bool runs;
+  } cases[] = {{"private", 0700, 0600, true}, {"folder open to all", 0777, 0600, false},
+               {"file writable by the group", 0755, 0664, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    messages.shown.clear();
+    const QString folder = out.filePath(QString::fromLatin1(c.name));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ::chmod(QFile::encodeName(folder).constData(), c.folderMode);
+    const QString marker = folder + "/ran", path = folder + "/Record.cfg";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Record]\nVolume=35\napp=/usr/bin/touch\npar=" + marker.toUtf8() + "\n");
+    f.close();
+    ::chmod(QFile::encodeName(path).constData(), c.fileMode);
+    w.ApplyTaskConfig(path);
+    Deliver();
+    EXPECT_EQ(w.Cvolume->value(), 35);
+    if (c.runs) {
+      EXPECT_TRUE(zovedu_test::WaitUntil([&] { return QFile::exists(marker); }));
+      EXPECT_TRUE(messages.shown.empty());
+    } else {
+      ASSERT_EQ(messages.shown.size(), 1u);
+      EXPECT_TRUE(messages.texts()[0].startsWith("The program /usr/bin/touch named in the task file " + path +
+                                                 " was not started: other users may change"))
+          << messages.texts()[0].toStdString();
+      EXPECT_FALSE(QFile::exists(marker));
+    }
+  }
 }
 
 }  // namespace
