@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/single_instance.h"
+#include "app/work_folder_lock.h"
 #include "app/termination_signals.h"
 #include "app/tfrmmain.h"
 #include "dialogs/tfrmoption.h"
@@ -15,6 +17,10 @@
 #include "services/message_service.h"
 
 namespace {
+
+// The window an exit() through the display's loss must finish first.
+Tfrmmain* g_window = nullptr;
+
 SingleInstance::Request RequestFrom(QStringList args) {
   // The running program may have another working folder.
   if (args.size() > 2 && IsRunArgument(args.at(1))) args[2] = QFileInfo(args.at(2)).absoluteFilePath();
@@ -35,6 +41,25 @@ int RunProgram(QApplication& app) {
   // not end the program. Only the main window's close does.
   app.setQuitOnLastWindowClosed(false);
   Tfrmmain frmmain;
+  // One program per work folder: a second session of the same user has its
+  // own runtime folder, so the socket above cannot find this one.
+  WorkFolderLock workLock(frmmain.FWorkFolder);
+  if (!workLock.held()) {
+    const QString text = QStringLiteral("Zovedu is already running for this user (in another session); its "
+                                        "recordings and settings are in %1.")
+                             .arg(frmmain.FWorkFolder);
+    std::fprintf(stderr, "zovedu: %s\n", qPrintable(text));
+    Messages().show(MsgKind::Error, text, MsgButtons::Ok);
+    return 1;
+  }
+  // When the display goes away, its plugin ends the program with exit():
+  // the recording is completed and the audio threads stopped before static
+  // objects are destroyed under them. Registered after those objects exist,
+  // this runs before their destructors.
+  g_window = &frmmain;
+  std::atexit([] {
+    if (g_window) g_window->FinishBeforeExit();
+  });
   Tfrmoption frmoption(&frmmain, &frmmain);
   frmmain.SetOptionsDialog(&frmoption);
   Tfrmwiz frmwiz(&frmmain, &frmoption, &frmmain);
@@ -53,5 +78,7 @@ int RunProgram(QApplication& app) {
   // Scheduled runs started later reach this desktop; not waited for.
   if (!(args.size() > 1 && IsRunArgument(args.at(1))))
     QTimer::singleShot(0, &frmmain, [] { schedule::ExportSessionEnvironment(); });
-  return app.exec();
+  const int code = app.exec();
+  g_window = nullptr;
+  return code;
 }

@@ -181,7 +181,11 @@ void SingleInstance::Accept() {
       socket->deleteLater();
       continue;
     }
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // Not while it is being served: the handler may run a question's event
+    // loop, and the socket must outlive the call that serves it.
+    connect(socket, &QLocalSocket::disconnected, socket, [socket] {
+      if (!socket->property("serving").toBool()) socket->deleteLater();
+    });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
     if (socket->bytesAvailable() > 0) Serve(socket);
   }
@@ -203,7 +207,15 @@ void SingleInstance::Serve(QLocalSocket* socket) {
   for (const QJsonValue& v : o.value(QStringLiteral("arguments")).toArray()) request.arguments << v.toString();
   request.task = o.value(QStringLiteral("task")).toString();
   socket->setProperty("served", true);
+  // The handler may open a question; a client may give up meanwhile, and
+  // then gets no answer.
+  socket->setProperty("serving", true);
   const QString answer = handler_(request);
+  socket->setProperty("serving", false);
+  if (socket->state() != QLocalSocket::ConnectedState) {
+    socket->deleteLater();
+    return;
+  }
   socket->write(answer.toUtf8() + '\n');
   socket->flush();
   socket->disconnectFromServer();

@@ -22,6 +22,7 @@
 #include "services/message_service.h"
 #include "services/paths.h"
 #include "services/platform_info.h"
+#include "services/size_text.h"
 
 Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
   // Failures of a running recording arrive on library threads; the window
@@ -164,6 +165,33 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
   event->accept();
   TrayIcon1->hide();
   emit Closed();
+}
+
+void Tfrmmain::FinishBeforeExit() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  const bool recording = FRecordChannel != 0;
+  FScan.reset();
+  if (FPlayStream != 0) {
+    zaudio::ChannelStop(FPlayStream);
+    zaudio::StreamFree(FPlayStream);
+    FPlayStream = 0;
+  }
+  FEngine->stop();
+  FBackground->waitAll();
+  FRecordChannel = 0;
+  if (recording && frmoption_ && frmoption_->cadd->isChecked()) {
+    // The list file only; no window is drawn any more.
+    const FinishedRecording finished{FileNameBytes(FLastRecordedFile),
+                                     ElapsedText(static_cast<std::uint64_t>(FElapsedSeconds)).toStdString(),
+                                     FileSizeText(FLastRecordedFile).toStdString(),
+                                     cformat->itemText(FRecordingFormat).toStdString()};
+    if (::AddFinishedRecording(FRecordingRows, finished).change != FinishedRecordingAdded::Change::Unlistable &&
+        !FListUnread)
+      ::SaveRecordingList(RecordingListPath(FWorkFolder), FRecordingRows);
+  }
+  zaudio::RecordFree();
+  zaudio::Free();
 }
 
 void Tfrmmain::FormDestroy() {

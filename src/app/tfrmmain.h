@@ -157,6 +157,10 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
+  // The program ends through exit() with this window still there (the
+  // display went away): the recording completes and is listed, and the
+  // audio library stops its threads, before anything static is destroyed.
+  void FinishBeforeExit();
   // Closes every modal box and dialog as Cancel would; true when there was one.
   bool RejectModalWindows();
 

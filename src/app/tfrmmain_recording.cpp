@@ -104,9 +104,10 @@ bool Tfrmmain::ChooseOutputFile(QString& path) {
   if (FScheduledRun)
     sources.scheduledName = sources.alwaysOverwrite
                                 ? FScheduledOutName
-                                : FirstFreeName(FScheduledOutName, [](const QString& p) { return QFileInfo::exists(p); });
+                                : FirstFreeName(FScheduledOutName, [](const QString& p) { return PathTaken(p); });
   sources.removeExisting = cformat->currentIndex() == kWv;  // the WavPack encoder will not replace a file
-  sources.exists = [](const QString& p) { return QFileInfo::exists(p); };
+  sources.exists = [](const QString& p) { return PathTaken(p); };
+  sources.isLink = [](const QString& p) { return QFileInfo(p).isSymLink(); };
   sources.remove = [](const QString& p) { return QFile::remove(p); };
   // The question must not open behind the window; the window is on top
   // again once it is answered, whatever the answer.

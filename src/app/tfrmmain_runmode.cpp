@@ -133,6 +133,8 @@ void Tfrmmain::ApplyTaskConfig(const QString& path) {
 
 QString Tfrmmain::HandOver(const QStringList& arguments, const QString& taskUnit) {
   if (const int action = RemoteAction(RemoteCommandOf(arguments)); action >= 0) {
+    // Answered once acted on; a question the action asks may outlast the
+    // client's patience, and then no answer goes to it (SingleInstance).
     HotkeyMessage(action);
     return QStringLiteral("done");
   }

@@ -88,10 +88,13 @@ QString BuildOutputName(const OutputNameRule& rule, bool createFolders, int numb
   if (prefix.contains(QLatin1Char('/')))
     throw EAppError(QStringLiteral("The file name prefix \"%1\" must not contain \"/\".").arg(prefix));
 
+  // An absolute folder: a relative one is taken from the working folder, and
+  // no path of ours can start with "-", where an encoder would read an option.
+  const QString absolute =
+      rule.folder.isEmpty() || QDir::isAbsolutePath(rule.folder) ? rule.folder : QDir::current().absoluteFilePath(rule.folder);
   // The output folder first: its date subfolder can only be made inside it.
-  if (!QFileInfo(rule.folder).isDir() && !ForceFolders(rule.folder))
-    throw EAppError("Cannot create " + rule.folder);
-  const QString folder = WithTrailingBackslash(rule.folder, true);
+  if (!QFileInfo(absolute).isDir() && !ForceFolders(absolute)) throw EAppError("Cannot create " + absolute);
+  const QString folder = WithTrailingBackslash(absolute, true);
   if (!dateFolder.isEmpty()) {
     const QString path = folder + dateFolder;
     if (!QFileInfo(path).isDir() && !QDir().mkdir(path)) throw EAppError("Cannot create " + path);

@@ -26,7 +26,8 @@ QString OutputExtension(int format, int aacFileType, int mpcFileType);
 QString FormatNumber(int number);
 
 // The next output path for recording number `number` at time `now`.
-// createFolders true: creates the output folder (every missing level), then
+// createFolders true: makes the output folder absolute (a relative one is
+// taken from the working folder), creates it (every missing level), then
 // the date folder below it (one level), and returns the full path; throws
 // EAppError("Cannot create <folder>") when a folder cannot be created, and
 // refuses a prefix holding "/" the same way.

@@ -2,6 +2,11 @@
 
 #include <QFileInfo>
 
+bool PathTaken(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() || info.isSymLink();
+}
+
 QString OverwriteQuestion(const QString& path) {
   return QFileInfo(path).fileName() + QStringLiteral(" have existed. overwrite it?");
 }
@@ -20,7 +25,9 @@ OutputNameDecision DecideOutputName(int counter, const OutputNameSources& s) {
     } else if (s.exists(path) && !s.scheduledName) {
       if (s.beforeAsking) s.beforeAsking();
       const MsgAnswer answer = s.ask(OverwriteQuestion(path));
-      if (answer == MsgAnswer::Cancel) {
+      // Only Yes replaces the file: a question closed unanswered (the
+      // program ending under it) cancels.
+      if (answer != MsgAnswer::Yes && answer != MsgAnswer::No) {
         d.counter = counter - 1;
         d.wizardNameUsed = useWizardName;
         return d;
@@ -31,6 +38,9 @@ OutputNameDecision DecideOutputName(int counter, const OutputNameSources& s) {
       }
       if (answer == MsgAnswer::Yes && s.removeExisting) s.remove(path);
     }
+    // A link at the name is replaced, never written through: the recording
+    // must not land wherever it points.
+    if (s.isLink && s.isLink(path)) s.remove(path);
     d.accepted = true;
     d.path = path;
     d.counter = counter;

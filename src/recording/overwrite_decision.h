@@ -15,8 +15,9 @@ struct OutputNameSources {
   std::optional<QString> scheduledName;  // a scheduled run names its file; never asks
   bool alwaysOverwrite = false;
   bool removeExisting = false;           // the format's writer cannot replace a file itself
-  std::function<bool(const QString& path)> exists;
-  std::function<bool(const QString& path)> remove;
+  std::function<bool(const QString& path)> exists;  // a link counts, even one to nothing
+  std::function<bool(const QString& path)> isLink;
+  std::function<bool(const QString& path)> remove;  // the link itself, not what it points to
   std::function<void()> beforeAsking;    // e.g. a stay-on-top window steps back
   std::function<MsgAnswer(const QString& question)> ask;  // Yes, No or Cancel
 };
@@ -30,6 +31,9 @@ struct OutputNameDecision {
 
 // Takes numbers from counter + 1 on until a name is accepted or the user cancels.
 OutputNameDecision DecideOutputName(int counter, const OutputNameSources& sources);
+
+// Something stands at path: a file, a folder or a link, even one to nothing.
+bool PathTaken(const QString& path);
 
 // The question asked about an existing file.
 QString OverwriteQuestion(const QString& path);

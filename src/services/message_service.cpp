@@ -74,6 +74,14 @@ class DesktopMessageService final : public MessageService {
       case QMessageBox::Cancel:
         return MsgAnswer::Cancel;
       default:
+        // Closed without a button (the program ending under it): what
+        // Escape would have meant.
+        switch (buttons) {
+          case MsgButtons::Ok: return MsgAnswer::Ok;
+          case MsgButtons::YesNo: return MsgAnswer::No;
+          case MsgButtons::YesNoCancel:
+          case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+        }
         return MsgAnswer::None;
     }
   }

@@ -95,6 +95,36 @@ TEST_F(RecordingWindowTest, ExistingFileAsksAndNoTakesTheNextNumber) {
   EXPECT_EQ(zovedu_test::ReadFile(OutFile("Rectest-01.wav").toStdString()).size(), 7u);
 }
 
+// A link at the next name counts as an existing file: the question is
+// asked, and overwriting replaces the link, never what it points to, even a
+// link to nothing.
+TEST_F(RecordingWindowTest, ALinkAtTheNextNameIsReplacedNeverWrittenThrough) {
+  Tfrmmain& w = Open();
+  const QString victim = out.filePath("victim.wav"), nowhere = out.filePath("gone/nothing.wav");
+  for (const QString& target : {victim, nowhere}) {
+    SCOPED_TRACE(target.toStdString());
+    messages.shown.clear();
+    QFile::remove(OutFile("Rectest-01.wav"));
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    v.write("keep me");
+    v.close();
+    ASSERT_TRUE(QFile::link(target, OutFile("Rectest-01.wav")));
+    w.FRecordCounter = 0;
+    messages.answer(MsgAnswer::Yes);
+    w.btnrecClick();
+    ASSERT_EQ(messages.texts(), QStringList{"Rectest-01.wav have existed. overwrite it?"});
+    Second();
+    w.btnstopClick();
+    EXPECT_FALSE(QFileInfo(OutFile("Rectest-01.wav")).isSymLink());
+    EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
+    QFile back(victim);
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), "keep me");
+    EXPECT_FALSE(QFile::exists(nowhere));
+  }
+}
+
 TEST_F(RecordingWindowTest, NamesThatWouldEscapeOrBreakTheCommandLineAreRefused) {
   Tfrmmain& w = Open("[OutPut]\nPrefix=../../x\n");
   options->eprefix->setText("../../x");

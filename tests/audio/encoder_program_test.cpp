@@ -3,15 +3,19 @@
 // reading. No program is ever left behind, not even as a zombie.
 #include <gmock/gmock.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "audio/encode/child_process.h"
 #include "audio/encode/command_line.h"
 #include "encoder_fixture.h"
+#include "support/scratch_dir.h"
 
 using namespace zaudio;
 using namespace encoder_test;
@@ -197,4 +201,27 @@ TEST(CommandLineEncoder, ProgramThatStopsReadingFillsTheQueueAndIsKilledAtStop) 
   EXPECT_FALSE(encoder->stop());
   EXPECT_THAT(log.statuses(), ElementsAre(ENCODE_NOTIFY_QUEUE_FULL));
   EXPECT_TRUE(ChildProcesses().empty());
+}
+
+// An encoder outlives the program that started it: when the program dies
+// outright, the encoder gets the end of its input, may still write its
+// messages into the broken pipe, and finishes its file.
+TEST(CommandLineEncoder, OutlivesAKilledProgramAndItsMessagesIntoABrokenPipe) {
+  zovedu_test::ScratchDir dir;
+  const std::string marker = (dir.path() / "finished").string();
+  const pid_t program = ::fork();
+  ASSERT_GE(program, 0);
+  if (program == 0) {
+    // The "program": starts the encoder, then dies with its pipes open.
+    auto child = zaudio::ChildProcess::Spawn(
+        "/bin/sh", {"sh", "-c", "cat >/dev/null; echo 'closing the file' >&2; echo done >'" + marker + "'"},
+        {"PATH=/usr/bin:/bin"});
+    if (!child) ::_exit(2);
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(program, &status, 0), program);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the program did not start the encoder";
+  EXPECT_TRUE(zovedu_test::WaitUntil([&] { return std::filesystem::exists(marker); }, std::chrono::seconds(20)))
+      << "the encoder died with its program";
 }

@@ -279,5 +279,105 @@ TEST_F(RecordingEndTest, TerminationEndsWhenTheSettingsCannotBeWritten) {
   EXPECT_EQ(ReadText(settings_.parent_path() / "reclist.txt").rfind("Rectest-01.wav|", 0), 0u);
 }
 
+// Two sessions of one user: the same home, another runtime folder, so the
+// second program cannot reach the first through its socket. It must not
+// record into the same folder under the same names; it says why instead.
+TEST_F(RecordingEndTest, ASecondSessionsProgramDoesNotRecordBesideTheFirst) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  ASSERT_NO_FATAL_FAILURE(WaitForRecordedSeconds(0.5));
+  auto env = env_;
+  const auto otherRuntime = root_ / "runtime2";
+  std::filesystem::create_directory(otherRuntime);
+  std::filesystem::permissions(otherRuntime, std::filesystem::perms::owner_all);
+  env["XDG_RUNTIME_DIR"] = otherRuntime.string();
+  RunningProgram second;
+  ASSERT_TRUE(second.start(ZOVEDU_PROGRAM, {}, env, root_ / "second.log"));
+  const auto deadline = Clock::now() + kRecordingDeadline;
+  while (ReadText(root_ / "second.log").find("already running for this user") == std::string::npos) {
+    ASSERT_FALSE(second.poll()) << "the second program ended: " << ReadText(root_ / "second.log");
+    ASSERT_TRUE(Clock::now() < deadline) << "the second program did not say it cannot run:\n"
+                                         << ReadText(root_ / "second.log");
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  second.killAndReap();
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(out_)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"Rectest-01.wav"});
+  ASSERT_TRUE(program_.signal(SIGTERM));
+  ASSERT_TRUE(program_.waitForExit(kExitDeadline));
+  const WavLayout wav = ReadWavLayout(recording_);
+  ASSERT_TRUE(wav.ok()) << Describe(wav);
+  EXPECT_EQ(wav.dataSize, wav.bytesInFile()) << Describe(wav);
+}
+
+// Killed outright while recording through an encoder: the encoder gets the
+// end of its input and finishes the file, which every reader takes whole;
+// the loss is printed per format.
+struct KilledFormat {
+  int index;                      // in the format list
+  const char* extension;
+  std::vector<std::string> tool;  // the format's own checker, the file appended; empty: ffmpeg only
+};
+void PrintTo(const KilledFormat& f, std::ostream* os) { *os << f.extension; }
+
+class KilledEncoderTest : public RecordingEndTest, public ::testing::WithParamInterface<KilledFormat> {};
+
+TEST_P(KilledEncoderTest, TheEncoderFinishesTheFileWhenTheProgramIsKilled) {
+  const KilledFormat& f = GetParam();
+  recording_ = out_ / ("Rectest-01." + std::string(f.extension));
+  WriteText(settings_, "[OutPut]\nFolder=" + out_.string() + "/\n[Misc]\nRun=1\n[Main]\nFormat=" +
+                           std::to_string(f.index) + "\n");
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  const auto deadline = Clock::now() + kRecordingDeadline;
+  while (!FileSize(recording_)) {
+    ASSERT_FALSE(program_.poll()) << "the program ended: " << DescribeStatus(*program_.status());
+    ASSERT_TRUE(Clock::now() < deadline) << "no " << recording_;
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  const auto seen = Clock::now();
+  std::this_thread::sleep_for(3s);  // what is recorded meanwhile is measured below
+  ASSERT_TRUE(program_.signal(SIGKILL));
+  ASSERT_TRUE(program_.waitForExit(kExitDeadline));
+  const double recorded = Seconds(Clock::now() - seen);
+
+  // The encoder, in a process group of its own, lives on until it has
+  // written the end of the file: wait until the file stops changing.
+  std::uintmax_t last = 0;
+  auto stableSince = Clock::now();
+  const auto finishDeadline = Clock::now() + kExitDeadline;
+  while (Clock::now() - stableSince < 1500ms && Clock::now() < finishDeadline) {
+    const auto now = FileSize(recording_).value_or(0);
+    if (now != last) {
+      last = now;
+      stableSince = Clock::now();
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  const ToolResult decode =
+      RunTool("/usr/bin/ffmpeg", {"-v", "error", "-i", recording_.string(), "-f", "s16le", "-ac", "1", "-ar", "8000", "-"},
+              root_);
+  EXPECT_TRUE(decode.ok()) << "ffmpeg: " << DescribeStatus(decode.status) << "\n" << decode.err;
+  EXPECT_EQ(decode.err, "") << "ffmpeg complained while decoding";
+  const double decoded = double(decode.out.size()) / 2 / 8000;
+  std::cout << "[ killed  ] " << f.extension << ": " << decoded << " s in the file, " << recorded
+            << " s recorded at most since the file appeared\n";
+  EXPECT_GE(decoded, 2.0) << "most of the 3 s before the kill must be there";
+  if (!f.tool.empty()) {
+    std::vector<std::string> args(f.tool.begin() + 1, f.tool.end());
+    args.push_back(recording_.string());
+    const ToolResult check = RunTool(f.tool[0], args, root_);
+    EXPECT_TRUE(check.ok()) << f.tool[0] << ": " << DescribeStatus(check.status) << "\n" << check.out << check.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, KilledEncoderTest,
+    ::testing::Values(KilledFormat{1, "mp3", {"/usr/bin/lame", "--quiet", "--decode", "--brief"}},
+                      KilledFormat{3, "ogg", {"/usr/bin/ogginfo", "-q"}}, KilledFormat{4, "ape", {}},
+                      KilledFormat{5, "flac", {"/usr/bin/flac", "-s", "-t"}}, KilledFormat{6, "tta", {}},
+                      KilledFormat{7, "wv", {"/usr/bin/wvunpack", "-q", "-v"}}, KilledFormat{8, "aac", {}},
+                      KilledFormat{9, "mpc", {}}, KilledFormat{10, "spx", {}}),
+    [](const ::testing::TestParamInfo<KilledFormat>& info) { return std::string(info.param.extension); });
+
 }  // namespace
 }  // namespace e2e

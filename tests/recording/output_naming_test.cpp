@@ -138,6 +138,22 @@ TEST_F(OutputFoldersTest, FolderWithoutTrailingSeparatorStillHoldsTheFile) {
   EXPECT_TRUE(QFileInfo(Path("plain/12")).isDir());
 }
 
+// A relative folder, or one starting with "-", is taken from the working
+// folder: every path handed on is absolute, and none reads as an option.
+TEST_F(OutputFoldersTest, RelativeFoldersBecomeAbsolute) {
+  const QString saved = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+  for (const char* folder : {"rel/out/", "-rf", "./-x/"}) {
+    SCOPED_TRACE(folder);
+    OutputNameRule rule = Rule(true, "Rectest", false, 0, true);
+    rule.folder = folder;
+    const QString full = BuildOutputName(rule, true, 1, kNow);
+    EXPECT_TRUE(full.startsWith(dir_.path() + "/")) << full.toStdString();
+    EXPECT_TRUE(QFileInfo(full).dir().exists());
+  }
+  QDir::setCurrent(saved);
+}
+
 TEST_F(OutputFoldersTest, FolderThatCannotBeCreatedIsReported) {
   MakeFile("afile");
   ASSERT_TRUE(QDir(dir_.path()).mkdir("out"));

@@ -72,15 +72,16 @@ TEST_F(OverwriteDecisionTest, AnswersToAnExistingFile) {
     const char* what;
     bool removeExisting;
     MsgAnswer answer;
-    bool removed;
+    bool accepted, removed;
   };
   const Case cases[] = {
-      {"yes", false, MsgAnswer::Yes, false},
-      {"yes, writer cannot replace", true, MsgAnswer::Yes, true},
-      // a closed box without a choice keeps the file as it is
-      {"no choice", false, MsgAnswer::None, false},
-      {"no choice, writer cannot replace", true, MsgAnswer::None, false},
-      {"ok", true, MsgAnswer::Ok, false},
+      {"yes", false, MsgAnswer::Yes, true, false},
+      {"yes, writer cannot replace", true, MsgAnswer::Yes, true, true},
+      // A box closed without a choice (the program ending under it) never
+      // lets the file be replaced: the recording does not start.
+      {"no choice", false, MsgAnswer::None, false, false},
+      {"no choice, writer cannot replace", true, MsgAnswer::None, false, false},
+      {"ok", true, MsgAnswer::Ok, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -90,9 +91,9 @@ TEST_F(OverwriteDecisionTest, AnswersToAnExistingFile) {
     OutputNameSources s = Sources();
     s.removeExisting = c.removeExisting;
     const OutputNameDecision d = DecideOutputName(2, s);
-    EXPECT_TRUE(d.accepted);
-    EXPECT_EQ(d.path, Numbered(3));
-    EXPECT_EQ(d.counter, 3);
+    EXPECT_EQ(d.accepted, c.accepted);
+    if (c.accepted) EXPECT_EQ(d.path, Numbered(3));
+    EXPECT_EQ(d.counter, c.accepted ? 3 : 2);
     QStringList expected{"name 3", "before asking", Ask("Take-3.wav")};
     if (c.removed) expected << "remove " + Numbered(3);
     EXPECT_EQ(log_, expected);

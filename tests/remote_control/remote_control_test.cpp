@@ -2,7 +2,13 @@
 // records from the sound server; with nothing running, `--stop` says so.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -138,6 +144,62 @@ TEST_F(RemoteControlTest, HelpListsTheSwitches) {
   ASSERT_TRUE(r.ended && r.exitCode == 0) << r.describe();
   for (const char* s : {"--record", "--pause", "--stop", "-run", "--help"})
     EXPECT_NE(r.out.find(s), std::string::npos) << s;
+}
+
+// A client that gives up while the program's question is still open gets
+// no answer written to its gone connection: the program lives on, and the
+// file the question was about is untouched.
+TEST_F(RemoteControlTest, AClientThatGaveUpIsNeverAnswered) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "needs a display to see the question";
+  for (int run = 1; run <= 10; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    WriteText(out / "Rectest-01.wav", "keep me");
+    ASSERT_TRUE(program.start(ZOVEDU_PROGRAM, {}, env, scratch / "program.log"));
+    ASSERT_TRUE(zovedu_test::WaitUntil([&] { return Socket() || program.poll(); }, std::chrono::seconds(60)));
+    ASSERT_FALSE(program.poll()) << e2e::ReadText(scratch / "program.log");
+
+    // The request as `zovedu --record` sends it, from a client that then leaves.
+    const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(client, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = (runtime / "zovedu" / "instance").string();
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string request = R"({"arguments":["zovedu","--record"],"task":""})";
+    const unsigned char size[4] = {0, 0, static_cast<unsigned char>(request.size() >> 8),
+                                   static_cast<unsigned char>(request.size() & 0xFF)};
+    ASSERT_EQ(::write(client, size, 4), 4);
+    ASSERT_EQ(::write(client, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+    // The overwrite question opens; the client gives up and leaves.
+    std::string box;
+    ASSERT_TRUE(zovedu_test::WaitUntil([&] {
+      const auto r = zovedu_test::RunProgram("/usr/bin/xdotool", {"search", "--name", "^Confirm$"});
+      box = r.out.substr(0, r.out.find('\n'));
+      return !box.empty();
+    }, std::chrono::seconds(30))) << e2e::ReadText(scratch / "program.log");
+    ::close(client);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the program takes the hang-up
+    // The question is cancelled; the handler ends without anyone to answer.
+    const auto key = zovedu_test::RunProgram("/usr/bin/xdotool", {"key", "--window", box, "Escape"});
+    EXPECT_TRUE(key.ended) << key.describe();
+    ASSERT_TRUE(zovedu_test::WaitUntil([&] {
+      const auto r = zovedu_test::RunProgram("/usr/bin/xdotool", {"search", "--name", "^Confirm$"});
+      return r.out.empty() || program.poll();
+    }, std::chrono::seconds(30)));
+    // Still there, and still answering.
+    const zovedu_test::RunResult pause = Command("--pause");
+    EXPECT_TRUE(pause.ended && pause.exitCode == 0) << pause.describe();
+    ASSERT_FALSE(program.poll()) << "the program ended: " << e2e::DescribeStatus(*program.status()) << "\n"
+                                 << e2e::ReadText(scratch / "program.log");
+    EXPECT_EQ(e2e::ReadText(out / "Rectest-01.wav"), "keep me");
+    EndProgram();
+    ASSERT_TRUE(program.status().has_value());
+    EXPECT_TRUE(WIFEXITED(*program.status()) && WEXITSTATUS(*program.status()) == 0)
+        << e2e::DescribeStatus(*program.status());
+  }
 }
 
 }  // namespace

@@ -56,15 +56,12 @@ bool EncoderProcess::start(const std::string& program, const std::vector<std::st
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[0], 0);  // dup2 clears close-on-exec on fd 0
-  // We ignore SIGPIPE to learn from write() that the encoder quit; the
-  // encoder itself gets the default back.
+  // We ignore SIGPIPE to learn from write() that the encoder quit. The
+  // encoder keeps ignoring it: when the recorder is gone, its messages go
+  // into a broken pipe, and it must still finish the file at the end of its
+  // input rather than die of that.
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
 
   // The encoder names itself in its messages by argv[0]: its plain name.
   std::vector<std::string> argv{program.substr(program.rfind('/') + 1)};

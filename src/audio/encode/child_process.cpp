@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #include <thread>
 
 namespace zaudio {
@@ -44,7 +45,10 @@ struct PipeEnds {
 };
 
 // The child starts with default signal handling and nothing blocked, whatever
-// the starting thread had; it gets its own process group.
+// the starting thread had, except SIGPIPE, which it ignores: when this
+// program is killed, the child's messages go into a broken pipe, and it must
+// still finish its file at the end of its input rather than die of that. It
+// gets its own process group.
 class SpawnSettings {
  public:
   SpawnSettings() {
@@ -59,7 +63,6 @@ class SpawnSettings {
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
     sigaddset(&defaults, SIGINT);
     sigaddset(&defaults, SIGTERM);
     return ::posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
@@ -83,6 +86,10 @@ class SpawnSettings {
 
 std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::string& path, const std::vector<std::string>& args,
                                                   const std::vector<std::string>& env) {
+  // Ignored here, the child inherits it ignored through exec. This program
+  // learns of a gone reader from EPIPE (its writers block SIGPIPE anyway).
+  static std::once_flag ignorePipe;
+  std::call_once(ignorePipe, [] { ::signal(SIGPIPE, SIG_IGN); });
   // Created close-on-exec; dup2 onto the child's stdin and stderr clears that
   // for the child's copies only.
   PipeEnds in, err;

@@ -35,7 +35,7 @@ bool WriteAllAt(int fd, const std::vector<std::uint8_t>& bytes, off_t offset) {
 
 std::unique_ptr<WavFileOutput> WavFileOutput::Create(const std::string& path, const WavFormat& format,
                                                      const Limits& limits) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return nullptr;
   const std::vector<std::uint8_t> header = FileWavHeader(format, {});
   if (!WriteAllAt(fd, header, 0) || ::lseek(fd, header.size(), SEEK_SET) < 0) {

@@ -1,0 +1,136 @@
+// The built program recording at once from the private sound server's
+// default source, with a private home and runtime folder, as the tests of
+// how it ends see it; and a private X display for tests that take one away.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "program_run.h"
+
+namespace e2e {
+
+// 16-bit stereo at 44100 Hz, the default format.
+constexpr std::uintmax_t kBytesPerSecond = 44100 * 2 * 2;
+constexpr auto kDeadline = std::chrono::seconds(30);
+
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+class ProgramOnServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* skip = std::getenv("ZOVEDU_NO_PULSE"); skip && std::string(skip) == "1")
+      GTEST_SKIP() << "ZOVEDU_NO_PULSE=1";
+    const char* server = std::getenv("PULSE_SERVER");
+    ASSERT_TRUE(server && *server) << "PULSE_SERVER is not set: eval \"$(scripts/pulse/start-test-server.sh)\" first";
+    std::string pattern = (std::filesystem::temp_directory_path() / "zovedu-signals-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    const auto home = root_ / "home";
+    out_ = root_ / "out";
+    settings_ = home / "Documents" / "ridi" / "ridi.ini";
+    reclist_ = home / "Documents" / "ridi" / "reclist.txt";
+    std::filesystem::create_directories(out_);
+    const auto runtime = root_ / "runtime";
+    std::filesystem::create_directory(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    WriteText(home / ".config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
+    // Run=1 starts recording as soon as the window is up.
+    WriteText(settings_, "[OutPut]\nFolder=" + out_.string() + "/\n[Misc]\nRun=1\n");
+    env_ = {
+        {"HOME", home.string()},
+        {"XDG_CONFIG_HOME", (home / ".config").string()},
+        {"XDG_DATA_HOME", (home / ".local" / "share").string()},
+        {"XDG_STATE_HOME", (home / ".local" / "state").string()},
+        {"XDG_CACHE_HOME", (home / ".cache").string()},
+        {"XDG_DOCUMENTS_DIR", ""},
+        {"XDG_MUSIC_DIR", ""},
+        {"XDG_RUNTIME_DIR", runtime.string()},
+        {"ZOVEDU_AUDIO_BACKEND", ""},
+        {"QT_QPA_PLATFORM", "offscreen"},
+    };
+  }
+
+  void TearDown() override {
+    program_.killAndReap();
+    if (root_.empty()) return;
+    if (HasFailure()) {
+      std::cerr << "Program output:\n" << ReadText(root_ / "program.log") << "\nKept " << root_ << "\n";
+    } else {
+      std::error_code ec;
+      std::filesystem::remove_all(root_, ec);
+    }
+  }
+
+  // The one recording in the output folder once it holds `seconds` of audio.
+  std::filesystem::path WaitForRecording(double seconds) {
+    const auto deadline = Clock::now() + kDeadline;
+    for (;;) {
+      for (const auto& entry : std::filesystem::directory_iterator(out_)) {
+        if (entry.path().extension() == ".wav" &&
+            FileSize(entry.path()).value_or(0) >= static_cast<std::uintmax_t>(seconds * kBytesPerSecond))
+          return entry.path();
+      }
+      if (program_.poll()) {
+        ADD_FAILURE() << "the program ended while recording: " << DescribeStatus(*program_.status());
+        return {};
+      }
+      if (Clock::now() >= deadline) {
+        ADD_FAILURE() << "no recording of " << seconds << " s in " << out_ << " in time";
+        return {};
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
+  std::filesystem::path root_, out_, settings_, reclist_;
+  std::map<std::string, std::string> env_;
+  RunningProgram program_;
+};
+
+// An Xvfb of its own on a free display number; gone with the object.
+class PrivateDisplay {
+ public:
+  // False when no display could be started.
+  bool start(const std::filesystem::path& log) {
+    for (int n = 170; n < 230; ++n) {
+      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      if (std::filesystem::exists(lock) || std::filesystem::exists(socket)) continue;
+      if (!server_.start("/usr/bin/Xvfb", {":" + std::to_string(n), "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                         {}, log))
+        return false;
+      const auto deadline = Clock::now() + kDeadline;
+      while (!server_.poll() && Clock::now() < deadline) {
+        if (std::filesystem::exists(socket)) {
+          name_ = ":" + std::to_string(n);
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      server_.killAndReap();
+    }
+    return false;
+  }
+  const std::string& name() const { return name_; }
+  // The display server dies as it would when the session ends abruptly.
+  void kill() { server_.killAndReap(); }
+
+ private:
+  RunningProgram server_;
+  std::string name_;
+};
+
+}  // namespace e2e
