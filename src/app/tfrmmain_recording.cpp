@@ -1,6 +1,7 @@
 // Record, pause and stop: the recording's start with its file name, the
 // hand-over to the next file, the stop, and failures while recording.
 #include <QApplication>
+#include <cerrno>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -16,6 +17,7 @@
 #include "dsp/recording_filters.h"
 #include "encoders/command_lines.h"
 #include "encoders/wma_settings.h"
+#include "recording/failure_causes.h"
 #include "recording/overwrite_decision.h"
 #include "recording/recording_formats.h"
 #include "recording/recording_monitor.h"
@@ -135,6 +137,7 @@ bool Tfrmmain::ChooseOutputFile(QString& path) {
 // would break the line and is refused).
 bool Tfrmmain::WriterFor(int format, const QString& file, WriterRequest& writer) {
   writer.format = format;
+  writer.file = file;
   writer.wavFile = format == kWav;
   if (writer.wavFile) {
     writer.target = file;
@@ -406,10 +409,18 @@ void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle
   const QFileInfo written(file);
   if (failure == RecordingFailure::EncoderEnded && (!written.exists() || written.size() == 0)) {
     QFile::remove(file);
-    Messages().show(MsgKind::Error, WriterFailureText(FRecordingFormat, mixerPath), MsgButtons::Ok);
+    Messages().show(MsgKind::Error, WithCause(WriterFailureText(FRecordingFormat, mixerPath), WriteFailureCause(file)),
+                    MsgButtons::Ok);
     return;
   }
-  Messages().show(MsgKind::Error, FailureText(failure, cformat->itemText(FRecordingFormat), file, detail),
+  // An encoder that ends on a full disk says little of it itself (its last
+  // line may be a bitrate): the system's cause is named instead.
+  QString cause = detail;
+  if ((failure == RecordingFailure::EncoderEnded || failure == RecordingFailure::WriteFailed) && VolumeFull(file)) {
+    failure = RecordingFailure::WriteFailed;
+    cause = SystemErrorText(ENOSPC);
+  }
+  Messages().show(MsgKind::Error, FailureText(failure, cformat->itemText(FRecordingFormat), file, cause),
                   MsgButtons::Ok);
 }
 

@@ -4,6 +4,7 @@
 
 #include "audio/sample_convert.h"
 #include "audio/wma_writer.h"
+#include "recording/failure_causes.h"
 #include "recording/recording_formats.h"
 #include "services/message_service.h"
 
@@ -15,6 +16,11 @@ constexpr DWORD kWmaMixerPull = 1024; // bytes per mixer pull into the WMA write
 // The watch for sound runs after the filters and effects, as the level the
 // silence check reads does.
 constexpr int kAfterEveryEffect = -1000000;
+
+QString WriterFailureWithCause(const WriterRequest& writer, bool mixerPath) {
+  return WithCause(WriterFailureText(writer.format, mixerPath),
+                   writer.file.isEmpty() ? QString() : WriteFailureCause(writer.file));
+}
 }
 
 RecordingEngine::RecordingEngine(FailureProc onFailure)
@@ -61,9 +67,11 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
     captureFormat_ = CaptureFormat{static_cast<DWORD>(capture.rate), static_cast<DWORD>(capture.channels),
                                    SampleTypeFor(sampleFlags)};
   }
+  // Read at once: the library keeps the last error per call.
+  const QString captureCause = record == 0 ? CaptureFailureCause(ErrorGetCode()) : QString();
   if (record == 0) {
     release();
-    Messages().show(MsgKind::Error, CaptureFailureText(capture.bits), MsgButtons::Ok);
+    Messages().show(MsgKind::Error, WithCause(CaptureFailureText(capture.bits), captureCause), MsgButtons::Ok);
     return false;
   }
   FRecordChannel = record;
@@ -72,7 +80,7 @@ bool RecordingEngine::start(const CaptureRequest& capture, const WriterRequest& 
   const DWORD started = startWriter(writer);
   if (started == 0) {
     release();
-    Messages().show(MsgKind::Error, WriterFailureText(writer.format, capture.mixerPath), MsgButtons::Ok);
+    Messages().show(MsgKind::Error, WriterFailureWithCause(writer, capture.mixerPath), MsgButtons::Ok);
     return false;
   }
   (wma_ ? FWmaEncoder : FEncoder) = started;
@@ -169,7 +177,7 @@ bool RecordingEngine::switchToNextFile(const WriterRequest& writer, PreviousWrit
   }
   ChannelLock(host, false);
   if (next == 0) {
-    Messages().show(MsgKind::Error, WriterFailureText(writer.format, mixerPath_), MsgButtons::Ok);
+    Messages().show(MsgKind::Error, WriterFailureWithCause(writer, mixerPath_), MsgButtons::Ok);
     return false;
   }
   previousWriter = PreviousWriter{previous, wma_};

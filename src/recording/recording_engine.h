@@ -35,10 +35,11 @@ struct WriterRequest {
   QString target;          // the WAV or WMA file, or the encoder's command line
   bool wavFile = true;     // the library writes the WAV file itself
   WmaWriterSettings wma;   // for WMA (format 2): the library's WMA writer writes the file
+  QString file;            // the output file, for saying why it cannot be written
 
-  static WriterRequest Wav(const QString& file) { return {0, file, true, {}}; }
-  static WriterRequest CommandLine(int format, const QString& line) { return {format, line, false, {}}; }
-  static WriterRequest Wma(const QString& file, const WmaWriterSettings& wma) { return {2, file, false, wma}; }
+  static WriterRequest Wav(const QString& file) { return {0, file, true, {}, file}; }
+  static WriterRequest CommandLine(int format, const QString& line) { return {format, line, false, {}, {}}; }
+  static WriterRequest Wma(const QString& file, const WmaWriterSettings& wma) { return {2, file, false, wma, file}; }
 };
 
 enum class RecordingFailure {

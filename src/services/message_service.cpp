@@ -41,6 +41,26 @@ QString DefaultCaption(MsgKind kind) {
 
 std::atomic<bool> g_unattended{false};
 
+// A long path or address has no blanks to wrap at: zero-width spaces after
+// its slashes and every 40 characters let the box wrap it rather than grow
+// wider than the screen.
+QString Breakable(const QString& text) {
+  QString out;
+  int run = 0;
+  for (const QChar c : text) {
+    out += c;
+    if (c.isSpace()) {
+      run = 0;
+      continue;
+    }
+    if (c == u'/' || ++run >= 40) {
+      out += QChar(0x200B);
+      run = 0;
+    }
+  }
+  return out;
+}
+
 class DesktopMessageService final : public MessageService {
  public:
   MsgAnswer show(MsgKind kind, const QString& text, MsgButtons buttons,
@@ -49,7 +69,7 @@ class DesktopMessageService final : public MessageService {
       std::fprintf(stderr, "zovedu: %s\n", qPrintable(text));
       return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::None;
     }
-    QMessageBox box(IconOf(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, text);
+    QMessageBox box(IconOf(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, Breakable(text));
     switch (buttons) {
       case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

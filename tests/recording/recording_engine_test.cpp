@@ -81,13 +81,19 @@ TEST_F(EngineTest, FailedStartsSayWhyAndLeaveNothingRunning) {
     bool mixer;
     int bits;
     WriterRequest writer;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {"no device, 16-bit", -1, false, 16, WriterRequest::Wav("x.wav"), "Couldn't start recording!"},
-      {"no device, 24-bit", -1, false, 24, WriterRequest::Wav("x.wav"), "Your system not support 24bits Recording"},
-      {"no device, loopback 32-bit", -1, true, 32, WriterRequest::Wav("x.wav"), "Your system not support 32bits Recording"},
+      // The program's text, then the cause the library or the system gave.
+      {"no device, 16-bit", -1, false, 16, WriterRequest::Wav("x.wav"),
+       "Couldn't start recording!\nNo recording device is open."},
+      {"no device, 24-bit", -1, false, 24, WriterRequest::Wav("x.wav"),
+       "Your system not support 24bits Recording\nNo recording device is open."},
+      {"no device, loopback 32-bit", -1, true, 32, WriterRequest::Wav("x.wav"),
+       "Your system not support 32bits Recording\nNo recording device is open."},
       {"WAV into a missing folder", kMicrophone, false, 16, WriterRequest::Wav("/nonexistent/x.wav"),
-       "Couldn't use WAVE Encoder"},
+       "Couldn't use WAVE Encoder\n/nonexistent/x.wav: no such file or directory."},
+      {"WAV with a name too long", kMicrophone, false, 16, WriterRequest::Wav("/tmp/" + QString(300, 'x') + ".wav"),
+       "Couldn't use WAVE Encoder\n/tmp/" + std::string(300, 'x') + ".wav: file name too long."},
       {"APE without an encoder, direct", kMicrophone, false, 16, WriterRequest::CommandLine(4, ""), "Couldn't start APE Encorder!"},
       {"APE without an encoder, loopback", kLoopback, true, 16, WriterRequest::CommandLine(4, ""), "Couldn't use APE Encoder"},
       {"FLAC program missing, direct", kMicrophone, false, 16, WriterRequest::CommandLine(5, "no-such-flac -o \"x.flac\" -"),
@@ -99,7 +105,7 @@ TEST_F(EngineTest, FailedStartsSayWhyAndLeaveNothingRunning) {
     if (c.device >= 0) Open(c.device);
     messages.shown.clear();
     EXPECT_FALSE(engine.start({44100, 2, c.bits, c.mixer}, c.writer, {}, false));
-    ASSERT_EQ(messages.texts(), QStringList{QString::fromLatin1(c.message)});
+    ASSERT_EQ(messages.texts(), QStringList{QString::fromStdString(c.message)});
     EXPECT_EQ(messages.shown[0].kind, MsgKind::Error);
     EXPECT_FALSE(engine.running());
     EXPECT_EQ(engine.FMixer.load(), 0u);
@@ -152,7 +158,7 @@ TEST_F(EngineTest, NextFileThatCannotStartKeepsThePreviousFile) {
   backend->pump(4410);
   bool previousWritten = false;
   EXPECT_FALSE(engine.nextFile(Wav("/nonexistent/second.wav"), previousWritten));
-  EXPECT_EQ(messages.texts(), QStringList{"Couldn't use WAVE Encoder"});
+  EXPECT_EQ(messages.texts(), QStringList{"Couldn't use WAVE Encoder\n/nonexistent/second.wav: no such file or directory."});
   backend->pump(4410);
   ASSERT_TRUE(engine.stop());
   auto first = ReadWav(File("first.wav").toStdString());
