@@ -442,6 +442,11 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   bool FBlinkRed = false;
   bool FClosing = false;  // the window is closing: a stop plays nothing
   void OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle, const QString& detail);
+  // The output file or its folder vanished while recording: stop, and keep
+  // what was recorded where the user is told.
+  bool OutputVanished();
+  void RecoverVanishedOutput();
+  bool FOutputSeen = false;  // the current output file has been there
   void ShowFormatSize(int format);
   void ToggleStatusColour();
   // The scheduled run around its recording: the run state, the stop time

@@ -15,6 +15,10 @@ void Tfrmmain::RectimerTimer() {
     if (FPlayStream != 0) PlayingTick();
     return;
   }
+  if (OutputVanished()) {
+    RecoverVanishedOutput();
+    return;
+  }
   // After a silence closed the file, the next one waits for sound: nothing
   // counts, as in a pause.
   if (FEngine->awaitingSound()) {

@@ -2,6 +2,7 @@
 // hand-over to the next file, the stop, and failures while recording.
 #include <QApplication>
 #include <cerrno>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -17,6 +18,7 @@
 #include "dsp/recording_filters.h"
 #include "encoders/command_lines.h"
 #include "encoders/wma_settings.h"
+#include "recording/deleted_file.h"
 #include "recording/failure_causes.h"
 #include "recording/overwrite_decision.h"
 #include "recording/recording_formats.h"
@@ -24,6 +26,7 @@
 #include "services/app_error.h"
 #include "services/desktop.h"
 #include "services/message_service.h"
+#include "services/paths.h"
 #include "services/size_text.h"
 
 void Tfrmmain::btnrecClick() {
@@ -179,6 +182,7 @@ void Tfrmmain::PrepareFileMonitor() {
   FElapsedSeconds = 0;
   FOutputSize = 0;
   FMeterColumn = 0;
+  FOutputSeen = false;
   FSplitMode = frmoption_->SplitMode();
   FSplitLimit = frmoption_->SplitLimit();
   FSplitNewFile = frmoption_->SplitCreatesNewFile();
@@ -421,6 +425,55 @@ void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle
     cause = SystemErrorText(ENOSPC);
   }
   Messages().show(MsgKind::Error, FailureText(failure, cformat->itemText(FRecordingFormat), file, cause),
+                  MsgButtons::Ok);
+}
+
+// The folder is gone, or the file that was there is. Some encoders make
+// their file only at the end, so a file never seen yet is not missed.
+bool Tfrmmain::OutputVanished() {
+  if (FLastRecordedFile.isEmpty()) return false;
+  if (PathTaken(FLastRecordedFile)) {
+    FOutputSeen = true;
+    return false;
+  }
+  return FOutputSeen || !QFileInfo(QFileInfo(FLastRecordedFile).absolutePath()).isDir();
+}
+
+void Tfrmmain::RecoverVanishedOutput() {
+  const QString lost = FLastRecordedFile;
+  const QString folder = QFileInfo(lost).absolutePath();
+  // The folder first, for an encoder that writes its file only at the end;
+  // then a hold on the deleted file, which outlives the writer's.
+  const bool folderBack = QFileInfo(folder).isDir() || ForceFolders(folder);
+  const int held = OpenDeletedFile(lost);
+  FRecordingFailed = true;  // this says what happened, not the stop
+  lrstatus->setText(QStringLiteral("Idle..."));
+  lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+  StopRecording();
+  QString kept;
+  if (held >= 0) {
+    kept = folderBack && !PathTaken(lost) ? lost : QString();
+    if (kept.isEmpty() || !CopyOutOf(held, kept)) {
+      kept = FirstFreeName(FWorkFolder + QFileInfo(lost).fileName(), [](const QString& p) { return PathTaken(p); });
+      if (!CopyOutOf(held, kept)) kept.clear();
+    }
+    ::close(held);
+  } else if (PathTaken(lost)) {
+    kept = lost;
+  }
+  if (kept.isEmpty()) {
+    Messages().show(MsgKind::Error,
+                    QStringLiteral("%1 was deleted while recording, and what was recorded could not be kept.").arg(lost),
+                    MsgButtons::Ok);
+    return;
+  }
+  FLastRecordedFile = kept;
+  lrname->setText(QFileInfo(kept).fileName());
+  if (frmoption_ && frmoption_->cadd->isChecked()) AddFinishedRecording(false);
+  Messages().show(MsgKind::Error,
+                  QStringLiteral("The output folder %1 or the file in it was removed while recording. The recording "
+                                 "was stopped; what was recorded is in %2.")
+                      .arg(folder, kept),
                   MsgButtons::Ok);
 }
 

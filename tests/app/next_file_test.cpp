@@ -4,6 +4,7 @@
 // for sound instead of filling with silence.
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QThread>
@@ -241,3 +242,38 @@ INSTANTIATE_TEST_SUITE_P(Paths, NextFileAtSilenceTest,
                          ::testing::Values(WaitCase{"DirectWav", false, 0}, WaitCase{"MixerWav", true, 0},
                                            WaitCase{"DirectWma", false, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The output folder removed while recording: noticed at the next tick, the
+// recording stops, and what was recorded is kept, in the folder made again
+// or, when that cannot be, in the work folder; the message says where.
+TEST_F(NextFileTest, ARemovedOutputFolderKeepsWhatWasRecorded) {
+  const struct {
+    const char* name;
+    bool fileInItsPlace;  // the folder cannot be made again
+  } cases[] = {{"folder removed", false}, {"a file where the folder was", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Tfrmmain& w = Open();
+    messages.shown.clear();
+    const QString folder = out.filePath(QString::fromLatin1(c.name).replace(' ', '-'));
+    options->Efolder->setText(folder + "/");
+    w.btnrecClick();
+    ASSERT_NE(w.FRecordChannel, 0u) << messages.texts().join("|").toStdString();
+    Second();
+    Second();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    if (c.fileInItsPlace) ASSERT_TRUE(WriteFile(folder, "in the way"));
+    Second();
+    EXPECT_EQ(w.FRecordChannel, 0u);
+    const QString kept = c.fileInItsPlace ? w.FWorkFolder + "Rectest-01.wav" : folder + "/Rectest-01.wav";
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.texts()[0].endsWith("what was recorded is in " + kept + ".")) << messages.texts()[0].toStdString();
+    const auto wav = zovedu_test::ReadWav(kept.toStdString());
+    ASSERT_TRUE(wav) << kept.toStdString();
+    EXPECT_GE(wav->data.size(), 2u * 44100 * 4);
+    EXPECT_EQ(w.FLastRecordedFile, kept);
+    ASSERT_FALSE(w.FRecordingRows.empty());
+    EXPECT_EQ(QString::fromStdString(w.FRecordingRows.back().fullPath()), kept);
+    QFile::remove(kept);
+  }
+}

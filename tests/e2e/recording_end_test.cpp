@@ -379,5 +379,52 @@ INSTANTIATE_TEST_SUITE_P(
                       KilledFormat{9, "mpc", {}}, KilledFormat{10, "spx", {}}),
     [](const ::testing::TestParamInfo<KilledFormat>& info) { return std::string(info.param.extension); });
 
+// The output folder removed while recording, with the writer in this
+// program or in an encoder it started: the folder is made again and what was
+// recorded comes back into it, whole.
+class RemovedFolderTest : public RecordingEndTest, public ::testing::WithParamInterface<KilledFormat> {};
+
+TEST_P(RemovedFolderTest, WhatWasRecordedComesBack) {
+  const KilledFormat& f = GetParam();
+  const auto folder = out_ / "sub";
+  recording_ = folder / ("Rectest-01." + std::string(f.extension));
+  WriteText(settings_, "[OutPut]\nFolder=" + folder.string() + "/\n[Misc]\nRun=1\n[Main]\nFormat=" +
+                           std::to_string(f.index) + "\n");
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  const auto deadline = Clock::now() + kRecordingDeadline;
+  while (FileSize(recording_).value_or(0) < 4096) {
+    ASSERT_FALSE(program_.poll()) << "the program ended: " << DescribeStatus(*program_.status());
+    ASSERT_TRUE(Clock::now() < deadline) << "no " << recording_;
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  std::this_thread::sleep_for(1500ms);  // what is recorded meanwhile must come back too
+  std::filesystem::remove_all(folder);
+  // Back in the folder made again, complete: it stops changing and decodes.
+  std::uintmax_t last = 0;
+  auto stableSince = Clock::now();
+  while (Clock::now() - stableSince < 1500ms || last == 0) {
+    ASSERT_TRUE(Clock::now() < deadline + kRecordingDeadline) << "nothing came back to " << recording_;
+    const auto now = FileSize(recording_).value_or(0);
+    if (now != last) {
+      last = now;
+      stableSince = Clock::now();
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  const ToolResult decode = RunTool(
+      "/usr/bin/ffmpeg", {"-v", "error", "-i", recording_.string(), "-f", "s16le", "-ac", "1", "-ar", "8000", "-"}, root_);
+  EXPECT_TRUE(decode.ok()) << decode.err;
+  EXPECT_EQ(decode.err, "");
+  EXPECT_GE(double(decode.out.size()) / 2 / 8000, 1.5);
+  EXPECT_FALSE(program_.poll()) << "the program ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RemovedFolderTest,
+                         ::testing::Values(KilledFormat{0, "wav", {}}, KilledFormat{1, "mp3", {}},
+                                           KilledFormat{3, "ogg", {}}, KilledFormat{5, "flac", {}}),
+                         [](const ::testing::TestParamInfo<KilledFormat>& info) {
+                           return std::string(info.param.extension);
+                         });
+
 }  // namespace
 }  // namespace e2e
