@@ -33,6 +33,7 @@
 #include "dialogs/main_window_link.h"
 #include "dialogs/wizard_main_link.h"
 #include "library/recording_list.h"
+#include "recording/disk_watch.h"
 #include "recording/recording_engine.h"
 #include "recording/recording_monitor.h"
 
@@ -447,6 +448,12 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   bool OutputVanished();
   void RecoverVanishedOutput();
   bool FOutputSeen = false;  // the current output file has been there
+  // A look at the output's disk four times a second: the recording stops
+  // while the writer can still finish its file.
+  void DiskWatchTick();
+  void StopForFullDisk(std::uint64_t freeBytes);
+  QTimer* FDiskTimer = nullptr;
+  DiskWatch FDiskWatch;
   void ShowFormatSize(int format);
   void ToggleStatusColour();
   // The scheduled run around its recording: the run state, the stop time

@@ -1,7 +1,10 @@
 // Record, pause and stop: the recording's start with its file name, the
 // hand-over to the next file, the stop, and failures while recording.
 #include <QApplication>
+#include <sys/statvfs.h>
+
 #include <cerrno>
+#include <chrono>
 #include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
@@ -232,6 +235,13 @@ void Tfrmmain::StartRecording() {
   // The capture was opened paused; with its chain in place it runs.
   FEngine->play();
   Rectimer->start();
+  if (!FDiskTimer) {
+    FDiskTimer = new QTimer(this);
+    FDiskTimer->setInterval(250);
+    connect(FDiskTimer, &QTimer::timeout, this, &Tfrmmain::DiskWatchTick);
+  }
+  FDiskWatch.reset();
+  FDiskTimer->start();
   SetControlState(ControlState::Recording);
   if (!FTaskUnit.isEmpty() && !FTaskRecording) TaskRecordingStarted();
   ReclistClick();  // Edit Tag is off for the file being recorded
@@ -246,6 +256,7 @@ void Tfrmmain::StopRecording() {
   FWaveBitmap.fill(Qt::black);
   PB->update();
   Rectimer->stop();
+  if (FDiskTimer) FDiskTimer->stop();
   // A file of an earlier split may still be completing; this one follows.
   FBackground->waitAll();
   bool nothingWritten = false;
@@ -334,6 +345,7 @@ void Tfrmmain::ContinueInNextFile(bool awaitSound) {
   }
   FLastRecordedFile = file;
   FFileBeforeWait = finished;
+  FDiskWatch.reset();
   PrepareFileMonitor();
   ReclistClick();
   // The new file already takes the capture; the previous one is completed
@@ -425,6 +437,34 @@ void Tfrmmain::OnRecordingFailure(RecordingFailure failure, zaudio::DWORD handle
     cause = SystemErrorText(ENOSPC);
   }
   Messages().show(MsgKind::Error, FailureText(failure, cformat->itemText(FRecordingFormat), file, cause),
+                  MsgButtons::Ok);
+}
+
+void Tfrmmain::DiskWatchTick() {
+  if (FRecordChannel == 0 || FStopping || FSwitchingFile) return;
+  struct statvfs fs {};
+  if (::statvfs(QFile::encodeName(QFileInfo(FLastRecordedFile).absolutePath()).constData(), &fs) != 0) return;
+  const std::uint64_t freeBytes = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  const QFileInfo file(FLastRecordedFile);
+  const std::uint64_t size = file.exists() ? static_cast<std::uint64_t>(file.size()) : 0;
+  // The TTA writer holds its frames until the end: at most what it was given.
+  const std::uint64_t heldBack = FRecordingFormat == kTta ? FEngine->receivedBytes() : 0;
+  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                       .count();
+  if (FDiskWatch.due(now, size, heldBack, freeBytes)) StopForFullDisk(freeBytes);
+}
+
+void Tfrmmain::StopForFullDisk(std::uint64_t freeBytes) {
+  const QString file = FLastRecordedFile;
+  FRecordingFailed = true;  // this says what happened, not the stop
+  lrstatus->setText(QStringLiteral("Idle..."));
+  lrstatus->setStyleSheet(QStringLiteral("color: black;"));
+  StopRecording();
+  Messages().show(MsgKind::Error,
+                  QStringLiteral("The recording stopped: the disk that holds %1 is full (%2 free).\nWhat was recorded "
+                                 "is complete in that file.")
+                      .arg(file, FormatSizeText(static_cast<qint64>(freeBytes))),
                   MsgButtons::Ok);
 }
 

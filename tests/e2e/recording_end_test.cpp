@@ -6,7 +6,10 @@
 // backend, with settings that make it record at once into a private folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -425,6 +428,63 @@ INSTANTIATE_TEST_SUITE_P(Formats, RemovedFolderTest,
                          [](const ::testing::TestParamInfo<KilledFormat>& info) {
                            return std::string(info.param.extension);
                          });
+
+// The output folder on a disk of 160 KB: every format stops by itself
+// before the disk is full, lists the file, and leaves it whole for ffmpeg
+// and for the format's own checker.
+class FullDiskTest : public RecordingEndTest, public ::testing::WithParamInterface<KilledFormat> {};
+
+TEST_P(FullDiskTest, TheRecordingStopsBeforeTheDiskIsFullWithTheFileWhole) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root for a private tmpfs";
+  // This test process's own mounts from here on; the program inherits them.
+  static const bool privateMounts =
+      ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  ASSERT_TRUE(privateMounts);
+  const KilledFormat& f = GetParam();
+  const auto disk = root_ / "disk";
+  std::filesystem::create_directories(disk);
+  ASSERT_EQ(::mount("zovedu-small", disk.c_str(), "tmpfs", 0, "size=163840"), 0);
+  struct Unmount {
+    std::filesystem::path at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  recording_ = disk / ("Rectest-01." + std::string(f.extension));
+  WriteText(settings_, "[OutPut]\nFolder=" + disk.string() + "/\n[Misc]\nRun=1\n[Main]\nFormat=" +
+                           std::to_string(f.index) + "\n");
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  const auto list = settings_.parent_path() / "reclist.txt";
+  const auto deadline = Clock::now() + kRecordingDeadline * 3;
+  while (ReadText(list).find(recording_.filename().string()) == std::string::npos) {
+    ASSERT_FALSE(program_.poll()) << "the program ended: " << DescribeStatus(*program_.status());
+    ASSERT_TRUE(Clock::now() < deadline) << "the recording did not stop and list its file in time";
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  const ToolResult decode = RunTool(
+      "/usr/bin/ffmpeg", {"-v", "error", "-i", recording_.string(), "-f", "s16le", "-ac", "1", "-ar", "8000", "-"}, root_);
+  EXPECT_TRUE(decode.ok()) << decode.err;
+  EXPECT_EQ(decode.err, "") << "ffmpeg complained while decoding";
+  std::cout << "[ full    ] " << f.extension << ": " << double(decode.out.size()) / 2 / 8000 << " s, "
+            << FileSize(recording_).value_or(0) << " bytes\n";
+  EXPECT_GT(decode.out.size(), 0u);
+  if (!f.tool.empty()) {
+    std::vector<std::string> args(f.tool.begin() + 1, f.tool.end());
+    args.push_back(recording_.string());
+    const ToolResult check = RunTool(f.tool[0], args, root_);
+    EXPECT_TRUE(check.ok()) << f.tool[0] << ": " << DescribeStatus(check.status) << "\n" << check.out << check.err;
+  }
+  ASSERT_TRUE(program_.signal(SIGTERM));
+  ASSERT_TRUE(program_.waitForExit(kExitDeadline));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FullDiskTest,
+    ::testing::Values(KilledFormat{0, "wav", {"/usr/bin/sox", "--i"}},
+                      KilledFormat{1, "mp3", {"/usr/bin/lame", "--quiet", "--decode", "--brief"}},
+                      KilledFormat{2, "wma", {}}, KilledFormat{3, "ogg", {"/usr/bin/ogginfo", "-q"}},
+                      KilledFormat{4, "ape", {}}, KilledFormat{5, "flac", {"/usr/bin/flac", "-s", "-t"}},
+                      KilledFormat{6, "tta", {}}, KilledFormat{7, "wv", {"/usr/bin/wvunpack", "-q", "-v"}},
+                      KilledFormat{8, "aac", {}}, KilledFormat{9, "mpc", {}}, KilledFormat{10, "spx", {}}),
+    [](const ::testing::TestParamInfo<KilledFormat>& info) { return std::string(info.param.extension); });
 
 }  // namespace
 }  // namespace e2e

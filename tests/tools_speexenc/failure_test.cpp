@@ -74,11 +74,16 @@ TEST_F(SpeexencOutputFiles, AFullDeviceIsAnErrorAndTheDeviceStays) {
   EXPECT_TRUE(S_ISCHR(after.st_mode));
 }
 
-TEST_F(SpeexencOutputFiles, AWriteErrorLeavesNoPartialFile) {
-  // Room for the header pages and a little audio, as on a disk that fills up.
+// A disk that fills up after the header pages and a little audio: the
+// error is said, and the pages that reached the file stay, whole.
+TEST_F(SpeexencOutputFiles, AWriteErrorKeepsThePagesThatReachedTheFile) {
   const auto spx = file("out.spx");
   ExpectOneLineMessage(encode(WavStream(16000, 2, 16, 3.0, SpeechLikeTone()), {"--bitrate", "32", "-w"}, spx, 3000));
-  EXPECT_FALSE(std::filesystem::exists(spx));
+  ASSERT_TRUE(std::filesystem::exists(spx));
+  EXPECT_LE(std::filesystem::file_size(spx), 3000u);
+  const auto pages = ReadOggPages(spx);
+  ASSERT_TRUE(pages);
+  EXPECT_GE(pages->size(), 3u) << "the two header pages and some audio";
 }
 
 TEST_F(SpeexencOutputFiles, AMissingFolderIsAnError) {

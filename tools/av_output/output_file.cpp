@@ -53,6 +53,12 @@ void OutputFile::write(AVPacket* packet, AVRational timeBase) {
   av_packet_rescale_ts(packet, timeBase, stream_->time_base);
   packet->stream_index = stream_->index;
   Check(av_interleaved_write_frame(context_.get(), packet), "writing " + removal_.path);
+  // Each packet reaches the file as it is made, so that what the recorder
+  // sees of the file is the recording so far. Once audio is in it, a later
+  // failure (a full disk) keeps the file.
+  avio_flush(context_->pb);
+  Check(context_->pb->error, "writing " + removal_.path);
+  removal_.armed = false;
 }
 
 void OutputFile::finish() {

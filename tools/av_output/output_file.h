@@ -1,6 +1,7 @@
-// One encoded audio stream written to a file by a libavformat muxer. The file
-// is complete once finish() returns; a file abandoned before that (an error,
-// an exception) is removed, so a failed run leaves nothing behind.
+// One encoded audio stream written to a file by a libavformat muxer, each
+// packet as it comes. The file is complete once finish() returns. A failure
+// before any audio reached the file leaves no file; a later one (a full
+// disk) keeps what reached it.
 #pragma once
 
 #include <map>

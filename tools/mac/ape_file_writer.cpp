@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -19,7 +20,11 @@ namespace {
 // Seek table room when the length is unknown: a day at the stream's rate.
 // At the end a table that turned out too small is grown, and one that would
 // be a noticeable part of a short file is cut to size; both rewrite the file.
+// On a small disk the room is cut to what a sixteenth of its free space
+// holds, but never below an hour: a disk that small cannot take a longer
+// recording anyway, and the table must not fill it before the first frame.
 constexpr std::uint64_t kUnknownLengthSeconds = 24 * 3600;
+constexpr std::uint64_t kSmallDiskSeconds = 3600;
 constexpr std::uint64_t kShrinkWhenUnusedTableExceeds = 200;  // 1/200 of the file
 
 std::string SystemError(const std::string& what, const std::string& path) {
@@ -60,7 +65,16 @@ std::unique_ptr<FileWriter> FileWriter::Create(const std::string& path, const Au
   }
   const std::uint64_t blocks =
       expectedBlocks ? expectedBlocks : kUnknownLengthSeconds * static_cast<std::uint64_t>(format.sampleRate);
-  const std::uint64_t entries = std::max<std::uint64_t>(1, (blocks + settings->blocksPerFrame - 1) / settings->blocksPerFrame);
+  std::uint64_t entries = std::max<std::uint64_t>(1, (blocks + settings->blocksPerFrame - 1) / settings->blocksPerFrame);
+  if (!expectedBlocks) {
+    const std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) == 0) {
+      const std::uint64_t affordable = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize / 16 / 4;
+      const std::uint64_t hour = kSmallDiskSeconds * format.sampleRate / settings->blocksPerFrame + 1;
+      entries = std::min(entries, std::max(affordable, hour));
+    }
+  }
   if (entries > (UINT32_MAX - kSeekTableOffset) / 4) {
     error = "the input is too long for one file";
     return nullptr;

@@ -44,8 +44,7 @@ void OggSpeexWriter::packetIn(unsigned char* data, size_t size, std::int64_t gra
 void OggSpeexWriter::flushPages() {
   ogg_page page;
   while (ogg_stream_flush(&stream_, &page)) {
-    file_.write(page.header, static_cast<size_t>(page.header_len));
-    file_.write(page.body, static_cast<size_t>(page.body_len));
+    file_.writePage(page.header, static_cast<size_t>(page.header_len), page.body, static_cast<size_t>(page.body_len));
   }
   if (ogg_stream_check(&stream_) != 0) throw std::runtime_error("the Ogg stream is in an error state");
   packetsInPage_ = 0;

@@ -25,10 +25,23 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
   regular_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// A run that failed before writing anything leaves no file; one that failed
+// later (a full disk) keeps the pages that reached it, which play.
 OutputFile::~OutputFile() {
   if (committed_) return;
   if (fd_ >= 0) ::close(fd_);
-  if (regular_) ::unlink(path_.c_str());
+  if (regular_ && written_ == 0) ::unlink(path_.c_str());
+}
+
+void OutputFile::writePage(const void* header, size_t headerSize, const void* body, size_t bodySize) {
+  const std::uint64_t start = written_;
+  try {
+    write(header, headerSize);
+    write(body, bodySize);
+  } catch (...) {
+    if (regular_ && ::ftruncate(fd_, static_cast<off_t>(start)) == 0) written_ = start;
+    throw;
+  }
 }
 
 void OutputFile::write(const void* data, size_t size) {
@@ -41,6 +54,7 @@ void OutputFile::write(const void* data, size_t size) {
     }
     p += n;
     size -= static_cast<size_t>(n);
+    written_ += static_cast<std::uint64_t>(n);
   }
 }
 

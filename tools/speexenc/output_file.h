@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace speexenc {
@@ -18,6 +19,9 @@ class OutputFile {
 
   // Writes everything or throws std::runtime_error.
   void write(const void* data, size_t size);
+  // One Ogg page, header and body: on a failed write the file is cut back to
+  // where the page began, so that it ends with a whole page.
+  void writePage(const void* header, size_t headerSize, const void* body, size_t bodySize);
   // Closes the file for good; throws when the data may not have reached it.
   void commit();
 
@@ -26,6 +30,7 @@ class OutputFile {
   int fd_ = -1;
   bool regular_ = false;  // only a regular file is ever removed (never, say, /dev/full)
   bool committed_ = false;
+  std::uint64_t written_ = 0;  // bytes that reached the file
 };
 
 }  // namespace speexenc

@@ -78,6 +78,10 @@ struct WmaFileOutput::State {
       packet->stream_index = stream->index;
       r = av_interleaved_write_frame(format, packet);
       if (r < 0) return r;
+      // Each packet reaches the file as it is made, not when a buffer fills:
+      // a program killed, or a disk watched for room, sees the recording so far.
+      avio_flush(format->pb);
+      if (format->pb->error < 0) return format->pb->error;
     }
   }
 
