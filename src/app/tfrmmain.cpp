@@ -169,16 +169,8 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
 
 void Tfrmmain::FinishBeforeExit() {
   if (destroyed_) return;
-  destroyed_ = true;
   const bool recording = FRecordChannel != 0;
-  FScan.reset();
-  if (FPlayStream != 0) {
-    zaudio::ChannelStop(FPlayStream);
-    zaudio::StreamFree(FPlayStream);
-    FPlayStream = 0;
-  }
-  FEngine->stop();
-  FBackground->waitAll();
+  ReleaseAudio();
   FRecordChannel = 0;
   if (recording && frmoption_ && frmoption_->cadd->isChecked()) {
     // The list file only; no window is drawn any more.
@@ -190,12 +182,11 @@ void Tfrmmain::FinishBeforeExit() {
         !FListUnread)
       ::SaveRecordingList(RecordingListPath(FWorkFolder), FRecordingRows);
   }
-  zaudio::RecordFree();
-  zaudio::Free();
 }
 
-void Tfrmmain::FormDestroy() {
-  if (destroyed_) return;
+// Playback, the scan, the recording and its files completed, then the audio
+// library itself; once.
+void Tfrmmain::ReleaseAudio() {
   destroyed_ = true;
   FScan.reset();
   if (FPlayStream != 0) {
@@ -207,6 +198,11 @@ void Tfrmmain::FormDestroy() {
   FBackground->waitAll();
   zaudio::RecordFree();
   zaudio::Free();
+}
+
+void Tfrmmain::FormDestroy() {
+  if (destroyed_) return;
+  ReleaseAudio();
   // The close that needed no clicks is over; a window made later in this
   // process shows its messages again.
   SetUnattended(false);

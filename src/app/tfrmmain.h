@@ -162,6 +162,7 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   // display went away): the recording completes and is listed, and the
   // audio library stops its threads, before anything static is destroyed.
   void FinishBeforeExit();
+  void ReleaseAudio();
   // Closes every modal box and dialog as Cancel would; true when there was one.
   bool RejectModalWindows();
 
