@@ -376,6 +376,8 @@ TEST_P(KilledEncoderTest, TheEncoderFinishesTheFileWhenTheProgramIsKilled) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, KilledEncoderTest,
     ::testing::Values(KilledFormat{1, "mp3", {"/usr/bin/lame", "--quiet", "--decode", "--brief"}},
+                      // Written in this program: all but the packet being made.
+                      KilledFormat{2, "wma", {}},
                       KilledFormat{3, "ogg", {"/usr/bin/ogginfo", "-q"}}, KilledFormat{4, "ape", {}},
                       KilledFormat{5, "flac", {"/usr/bin/flac", "-s", "-t"}}, KilledFormat{6, "tta", {}},
                       KilledFormat{7, "wv", {"/usr/bin/wvunpack", "-q", "-v"}}, KilledFormat{8, "aac", {}},
