@@ -262,7 +262,9 @@ TEST_F(NextFileTest, ARemovedOutputFolderKeepsWhatWasRecorded) {
     Second();
     Second();
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    if (c.fileInItsPlace) ASSERT_TRUE(WriteFile(folder, "in the way"));
+    if (c.fileInItsPlace) {
+      ASSERT_TRUE(WriteFile(folder, "in the way"));
+    }
     Second();
     EXPECT_EQ(w.FRecordChannel, 0u);
     const QString kept = c.fileInItsPlace ? w.FWorkFolder + "Rectest-01.wav" : folder + "/Rectest-01.wav";

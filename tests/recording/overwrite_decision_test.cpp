@@ -92,7 +92,9 @@ TEST_F(OverwriteDecisionTest, AnswersToAnExistingFile) {
     s.removeExisting = c.removeExisting;
     const OutputNameDecision d = DecideOutputName(2, s);
     EXPECT_EQ(d.accepted, c.accepted);
-    if (c.accepted) EXPECT_EQ(d.path, Numbered(3));
+    if (c.accepted) {
+      EXPECT_EQ(d.path, Numbered(3));
+    }
     EXPECT_EQ(d.counter, c.accepted ? 3 : 2);
     QStringList expected{"name 3", "before asking", Ask("Take-3.wav")};
     if (c.removed) expected << "remove " + Numbered(3);
