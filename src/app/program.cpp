@@ -73,7 +73,7 @@ int RunProgram(QApplication& app) {
   instance.SetHandler([&frmmain](const SingleInstance::Request& r) { return frmmain.HandOver(r.arguments, r.task); });
   // Logout or kill: stop and complete a recording, save, end.
   TerminationSignals endSignals;
-  QObject::connect(&endSignals, &TerminationSignals::received, &frmmain, [&frmmain] { frmmain.CloseWithoutAsking(); });
+  QObject::connect(&endSignals, &TerminationSignals::received, &frmmain, [&frmmain] { frmmain.EndForTermination(); });
   frmmain.show();
   // Scheduled runs started later reach this desktop; not waited for.
   if (!(args.size() > 1 && IsRunArgument(args.at(1))))

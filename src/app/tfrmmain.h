@@ -158,6 +158,9 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   // Ends the program as closing the window does, without asking (a
   // termination signal: logout, kill).
   void CloseWithoutAsking();
+  // A termination signal (logout, kill): the same, and no message waits for
+  // a click.
+  void EndForTermination();
   // The program ends through exit() with this window still there (the
   // display went away): the recording completes and is listed, and the
   // audio library stops its threads, before anything static is destroyed.

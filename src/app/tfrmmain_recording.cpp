@@ -517,13 +517,18 @@ void Tfrmmain::RecoverVanishedOutput() {
                   MsgButtons::Ok);
 }
 
+void Tfrmmain::EndForTermination() {
+  // Nobody may be there to click: what is still to be said goes to standard
+  // error.
+  SetUnattended(true);
+  CloseWithoutAsking();
+}
+
 void Tfrmmain::CloseWithoutAsking() {
   closingWithoutAsking_ = true;
-  // Nobody may be there to click: what is still to be said goes to standard
-  // error, and a box or dialog already open is closed as if cancelled. A stop
-  // under way, or the windows closed just now, finish first; the close
-  // follows once their event loops have returned.
-  SetUnattended(true);
+  // A box or dialog already open is closed as if cancelled. A stop under
+  // way, or the windows closed just now, finish first; the close follows
+  // once their event loops have returned.
   if (RejectModalWindows() || FStopping) {
     QTimer::singleShot(50, this, [this] { CloseWithoutAsking(); });
     return;

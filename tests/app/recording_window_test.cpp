@@ -14,6 +14,7 @@
 #include "audio/encode/encoder_testing.h"
 #include "services/app_error.h"
 #include "services/size_text.h"
+#include "services/message_service.h"
 
 TEST_F(RecordingWindowTest, RecordPauseAndStopWithTheirStatesAndTexts) {
   Tfrmmain& w = Open();
@@ -350,11 +351,22 @@ TEST_F(RecordingWindowTest, TerminationClosesWithoutAsking) {
   Tfrmmain& w = Open();
   w.btnrecClick();
   Second();
-  w.CloseWithoutAsking();
+  w.EndForTermination();
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(w.FRecordChannel, 0u);
   EXPECT_EQ(Wav("Rectest-01.wav")->data.size(), 44100u * 4);
   EXPECT_TRUE(IniFile(SettingsFilePath(w.FWorkFolder)).HasKey("Main", "Format"));
+  // Nobody may be there: what is left to say goes to standard error.
+  EXPECT_TRUE(Unattended());
+  SetUnattended(false);
+}
+
+// A close the program decides on itself (a failed filter chain, a task's run
+// taking over) happens with the user there: its messages are still shown.
+TEST_F(RecordingWindowTest, ACloseTheProgramDecidesOnStillShowsItsMessages) {
+  Tfrmmain& w = Open();
+  w.CloseWithoutAsking();
+  EXPECT_FALSE(Unattended());
 }
 
 // A termination while a dialog is open closes the dialog as Cancel would,
@@ -367,7 +379,7 @@ TEST_F(RecordingWindowTest, TerminationClosesAnOpenDialogFirst) {
   Second();
   QDialog question(&w);
   question.setModal(true);
-  QTimer::singleShot(0, &w, [&] { w.CloseWithoutAsking(); });
+  QTimer::singleShot(0, &w, [&] { w.EndForTermination(); });
   EXPECT_EQ(question.exec(), QDialog::Rejected);
   EXPECT_NE(w.FRecordChannel, 0u) << "not closed from inside the dialog's loop";
   EXPECT_TRUE(zovedu_test::WaitUntil([&] {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "private_display.h"
+#include "support/private_display.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

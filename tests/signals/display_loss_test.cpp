@@ -12,6 +12,8 @@
 namespace e2e {
 namespace {
 
+using zovedu_test::PrivateDisplay;
+
 class DisplayLossTest : public ProgramOnServerTest {
  protected:
   // Runs the program on display's screen instead of offscreen.
@@ -38,11 +40,11 @@ TEST_F(DisplayLossTest, TheDisplayGoingAwayCompletesTheRecordingEveryTime) {
     for (const auto& entry : std::filesystem::directory_iterator(out_)) std::filesystem::remove(entry.path());
     std::filesystem::remove(reclist_);
     PrivateDisplay display;
-    ASSERT_TRUE(display.start(root_ / "xvfb.log")) << "no Xvfb";
+    ASSERT_TRUE(display.Start("/usr/bin/Xvfb", 30000)) << display.error();
     ASSERT_TRUE(StartOn(display));
     const auto recording = WaitForRecording(1.0);
     ASSERT_FALSE(recording.empty());
-    display.kill();
+    display.Kill();
     ASSERT_TRUE(program_.waitForExit(kDeadline)) << "the program lives on without its display";
     const int status = *program_.status();
     ASSERT_TRUE(WIFEXITED(status)) << DescribeStatus(status) << "\n" << ReadText(root_ / "program.log");
@@ -71,7 +73,7 @@ TEST_F(DisplayLossTest, TheDisplayGoingAwayCompletesTheRecordingEveryTime) {
 // program ends with status 0.
 TEST_F(DisplayLossTest, ATerminationWhileAStartUpQuestionIsOpenEndsTheProgram) {
   PrivateDisplay display;
-  ASSERT_TRUE(display.start(root_ / "xvfb.log")) << "no Xvfb";
+  ASSERT_TRUE(display.Start("/usr/bin/Xvfb", 30000)) << display.error();
   for (int run = 1; run <= 10; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     WriteText(out_ / "Rectest-01.wav", "keep me");

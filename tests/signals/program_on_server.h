@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "program_run.h"
+#include "support/private_display.h"
 
 namespace e2e {
 
@@ -98,39 +99,6 @@ class ProgramOnServerTest : public ::testing::Test {
   std::filesystem::path root_, out_, settings_, reclist_;
   std::map<std::string, std::string> env_;
   RunningProgram program_;
-};
-
-// An Xvfb of its own on a free display number; gone with the object.
-class PrivateDisplay {
- public:
-  // False when no display could be started.
-  bool start(const std::filesystem::path& log) {
-    for (int n = 170; n < 230; ++n) {
-      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      if (std::filesystem::exists(lock) || std::filesystem::exists(socket)) continue;
-      if (!server_.start("/usr/bin/Xvfb", {":" + std::to_string(n), "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                         {}, log))
-        return false;
-      const auto deadline = Clock::now() + kDeadline;
-      while (!server_.poll() && Clock::now() < deadline) {
-        if (std::filesystem::exists(socket)) {
-          name_ = ":" + std::to_string(n);
-          return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      server_.killAndReap();
-    }
-    return false;
-  }
-  const std::string& name() const { return name_; }
-  // The display server dies as it would when the session ends abruptly.
-  void kill() { server_.killAndReap(); }
-
- private:
-  RunningProgram server_;
-  std::string name_;
 };
 
 }  // namespace e2e

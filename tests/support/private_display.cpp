@@ -74,6 +74,17 @@ bool PrivateDisplay::Start(const std::string& xvfb, int deadlineMs) {
   return true;
 }
 
+void PrivateDisplay::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  const std::string number = name_.substr(1);
+  unlink(("/tmp/.X" + number + "-lock").c_str());
+  unlink(("/tmp/.X11-unix/X" + number).c_str());
+}
+
 void PrivateDisplay::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);

@@ -1,5 +1,5 @@
-// A private X server (Xvfb) for the hotkey tests: its own display number,
-// chosen by the server itself, so grabs never meet another test's.
+// A private X server (Xvfb): its own display number, chosen by the server
+// itself, so grabs and windows never meet another test's.
 #pragma once
 
 #include <sys/types.h>
@@ -19,6 +19,9 @@ class PrivateDisplay {
   // error() saying why) when it did not within the deadline.
   bool Start(const std::string& xvfb, int deadlineMs);
   void Stop();
+  // The server dies at once, as when a session ends abruptly; its lock file
+  // and socket, which a killed server leaves behind, are removed.
+  void Kill();
   // ":<n>" once started.
   const std::string& name() const { return name_; }
   const std::string& error() const { return error_; }
