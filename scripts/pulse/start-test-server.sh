@@ -2,13 +2,14 @@
 # Starts a private sound server for tests and prints shell lines that point
 # clients at it; use as:  eval "$(scripts/pulse/start-test-server.sh)"
 # Prints PULSE_SERVER, ZOVEDU_PULSE_PID and ZOVEDU_PULSE_DIR; stop the server
-# with scripts/pulse/stop-test-server.sh "$ZOVEDU_PULSE_PID".
+# with scripts/pulse/stop-test-server.sh "$ZOVEDU_PULSE_PID". An argument
+# names another server script to load instead of test-server.pa.
 # Works for root too: the server runs per-user (not --system) in a private
 # runtime folder and never autospawns.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-script="$here/test-server.pa"
+script="${1:-$here/test-server.pa}"
 timeout_s=${ZOVEDU_PULSE_START_TIMEOUT:-10}
 
 for tool in pulseaudio pactl pacat parec; do

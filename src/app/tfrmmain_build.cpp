@@ -171,6 +171,8 @@ void Tfrmmain::BuildControls() {
   Image1->setStyleSheet(QStringLiteral("background: black;"));
   PaintFrame = Named(new QWidget(displaypanel), "PaintFrame");
   PaintFrame->setGeometry(1, 1, 318, 120);
+  // Its picture covers it whole: nothing under it is painted first.
+  PaintFrame->setAttribute(Qt::WA_OpaquePaintEvent);
   PB = Named(new QWidget(displaypanel), "PB");
   PB->setGeometry(1, 124, 318, 25);
   PB->setAutoFillBackground(true);

@@ -178,8 +178,8 @@ void Tfrmmain::FFTTimerTimer() {
   if (channel == 0 || zaudio::ChannelIsActive(channel) != zaudio::ACTIVE_PLAYING) return;
   std::array<float, TSpectrum::kFftValues> fft{};
   if (zaudio::ChannelGetData(channel, fft.data(), zaudio::DATA_FFT1024) == zaudio::DATA_ERROR) return;
-  FSpectrum->Draw(FSpectrumFrame, fft.data(), 0, 0);
-  PaintFrame->repaint();
+  // Painted with the window's next update, and only when the picture changed.
+  if (FSpectrum->Draw(FSpectrumFrame, fft.data(), 0, 0)) PaintFrame->update();
   if (FPlayStream != 0) {
     DrawWaveform();
     DrawPlayPosition(0, Qt::white, zaudio::ChannelGetPosition(FPlayStream, zaudio::POS_BYTE));

@@ -17,8 +17,9 @@ class TSpectrum {
   // Draws picture onto the background (cut at its edges) and uses it or not.
   void SetBackground(bool use, const QImage& picture);
   // One frame from fft (kFftValues values); x and y offset the drawing in
-  // the back buffer, which is then copied to target at (0, 0).
-  void Draw(QImage& target, const float* fft, int x, int y);
+  // the back buffer, which is then copied to target at (0, 0). False, with
+  // nothing painted, when the frame would look as the last one drawn.
+  bool Draw(QImage& target, const float* fft, int x, int y);
 
   QImage FBackBuffer;
   QImage FBackground;
@@ -36,6 +37,16 @@ class TSpectrum {
   bool FShowPeaks = true;
   std::array<int, kColumns> FPeakLevels{};
   std::array<int, kColumns> FBarLevels{};
+
+ private:
+  // What the last frame drawn showed.
+  struct Drawn {
+    std::array<int, kColumns> bars{}, peaks{};
+    int mode = -1, x = 0, y = 0;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn FDrawn;
+  bool FRedraw = true;  // the next frame is drawn whatever it shows
 };
 
 // The mode a click on the spectrum switches to.

@@ -293,17 +293,26 @@ void FileStream::run(std::shared_ptr<PlaybackBuffer> buffer) {
       continue;
     }
     state.unlock();
-    if (buffer->waitWritable(kBlockFrames * frameBytes, 100ms)) {
-      std::lock_guard lock(processing_);
-      const size_t got = decodeBlock(kBlockFrames);
-      if (got > 0) {
+    // Refilled once half of it has been played, in one go: the thread wakes a
+    // few times a second rather than for every block the output takes.
+    const size_t block = kBlockFrames * frameBytes;
+    if (buffer->waitWritable(std::max(block, buffer->capacityBytes() / 2), 100ms)) {
+      // A block at a time under the lock, so that a seek or a level query
+      // waits for one block at most and never splits a block from its write.
+      while (buffer->writable() >= block) {
+        std::lock_guard lock(processing_);
+        const size_t got = decodeBlock(kBlockFrames);
+        if (got == 0) {
+          {
+            std::lock_guard inner(mutex_);
+            decodedAll_ = true;
+          }
+          buffer->markEnd();
+          break;
+        }
         heard_.append(SampleType::S16, block_.data(), got, static_cast<int>(format().channels));
         buffer->write(block_.data(), got * frameBytes);
-      } else {
-        std::lock_guard inner(mutex_);
-        decodedAll_ = true;
       }
-      if (got == 0) buffer->markEnd();
     }
     state.lock();
   }

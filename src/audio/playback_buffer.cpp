@@ -42,8 +42,15 @@ void PlaybackBuffer::markEnd() {
 
 bool PlaybackBuffer::waitWritable(size_t bytes, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
+  producerWants_ = bytes;
   changed_.wait_for(lock, timeout, [&] { return interrupted_ || ring_.space() >= bytes; });
+  producerWants_ = 0;
   return !interrupted_ && ring_.space() >= bytes;
+}
+
+size_t PlaybackBuffer::writable() const {
+  std::lock_guard lock(mutex_);
+  return interrupted_ ? 0 : ring_.space();
 }
 
 void PlaybackBuffer::interrupt() {
@@ -56,6 +63,7 @@ void PlaybackBuffer::interrupt() {
 
 size_t PlaybackBuffer::read(void* out, size_t bytes) {
   size_t done = 0;
+  bool producerReady = false;
   {
     std::lock_guard lock(mutex_);
     bytes = std::min(bytes, ring_.size());
@@ -67,8 +75,9 @@ size_t PlaybackBuffer::read(void* out, size_t bytes) {
       ring_.consume(piece.size());
       done += piece.size();
     }
+    producerReady = producerWants_ != 0 && ring_.space() >= producerWants_;
   }
-  if (done > 0) changed_.notify_all();
+  if (producerReady) changed_.notify_all();
   return done;
 }
 

@@ -26,7 +26,9 @@ class PlaybackBuffer {
   size_t write(const void* data, size_t bytes);
   void markEnd();
   // Waits until `bytes` fit, the buffer is interrupted or the time is up.
+  // Reads wake the waiting producer only once that much room is free.
   bool waitWritable(size_t bytes, std::chrono::milliseconds timeout);
+  size_t writable() const;  // 0 once interrupted
   // Ends the waits of both sides for good (the channel stops).
   void interrupt();
 
@@ -55,6 +57,7 @@ class PlaybackBuffer {
   ByteRing ring_;
   bool end_ = false;
   bool interrupted_ = false;
+  size_t producerWants_ = 0;  // the room a waiting producer waits for; 0: none waits
   std::function<void()> wake_;
 };
 

@@ -2,7 +2,9 @@
 // modes, and which creator opens a listed recording.
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <array>
+#include <random>
 
 #include "app/stream_choice.h"
 #include "app/tspectrum.h"
@@ -62,6 +64,68 @@ TEST(Spectrum, BarsAndLinesShowAndOtherModesDrawNothing) {
   EXPECT_EQ(NextSpectrumMode(1), 0);
   EXPECT_EQ(NextSpectrumMode(0), 1);
   EXPECT_EQ(NextSpectrumMode(5), 0);
+}
+
+// The frame as painter primitives draw it: lines and dots in mode 0, peak
+// marks and filled bars in mode 1.
+QImage PaintedFrame(const TSpectrum& s, int x, int y) {
+  QImage image(s.FBackBuffer.size(), QImage::Format_RGB32);
+  image.fill(s.FClearColour);
+  QPainter p(&image);
+  const int h = image.height();
+  for (int i = 0; i < TSpectrum::kColumns; ++i) {
+    if (s.FMode == 0) {
+      p.setPen(s.FBarColour);
+      p.drawLine(x + i, y + h, x + i, y + h - s.FBarLevels[i]);
+      p.drawPoint(x + i, y + h - s.FPeakLevels[i]);
+    } else {
+      const int left = x + i * (s.FBarWidth + 1), right = left + s.FBarWidth;
+      p.setPen(s.FPeakColour);
+      p.drawLine(left, y + h - s.FPeakLevels[i], right, y + h - s.FPeakLevels[i]);
+      p.fillRect(QRect(left, y + h - s.FBarLevels[i], s.FBarWidth, s.FBarLevels[i]), s.FBarColour);
+    }
+  }
+  return image;
+}
+
+// Random spectra, then falling ones, in both modes and with the drawing
+// moved: every frame has the pixels a painter would give it. A frame that
+// would look as the last one is not drawn again, until the mode or the
+// background changes.
+TEST(Spectrum, FramesAreThePaintersPixelsAndAStillFrameIsNotDrawnAgain) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> magnitude(0.0f, 0.25f);
+  for (int mode : {0, 1})
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{3, -20}}) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " at " << x << "," << y);
+      TSpectrum s(318, 120);
+      s.FMode = mode;
+      QImage target(318, 120, QImage::Format_RGB32);
+      std::array<float, TSpectrum::kFftValues> fft{};
+      for (int frame = 0; frame < 12; ++frame) {
+        if (frame < 4)
+          for (float& v : fft) v = magnitude(random);
+        else
+          fft.fill(0.0f);
+        s.Draw(target, fft.data(), x, y);
+        ASSERT_EQ(target, PaintedFrame(s, x, y)) << "frame " << frame;
+      }
+    }
+
+  TSpectrum s(318, 120);
+  QImage target(318, 120, QImage::Format_RGB32);
+  const auto tone = Flat(0.1f);
+  EXPECT_TRUE(s.Draw(target, tone.data(), 0, 0));
+  EXPECT_FALSE(s.Draw(target, tone.data(), 0, 0));
+  s.FMode = 0;
+  EXPECT_TRUE(s.Draw(target, tone.data(), 0, 0));
+  EXPECT_FALSE(s.Draw(target, tone.data(), 0, 0));
+  QImage picture(318, 120, QImage::Format_RGB32);
+  picture.fill(Qt::darkBlue);
+  s.SetBackground(true, picture);
+  target.fill(Qt::white);
+  EXPECT_TRUE(s.Draw(target, tone.data(), 0, 0));
+  EXPECT_EQ(target.pixelColor(2, 5), QColor(Qt::darkBlue));
 }
 
 TEST(StreamChoice, TheRecordedFormatChoosesTheCreator) {

@@ -1,5 +1,6 @@
 #include "audio/encode/encoder.h"
 
+#include <pthread.h>
 #include <signal.h>
 
 #include <utility>
@@ -12,6 +13,10 @@ namespace zaudio {
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(250);
 constexpr size_t kLargestWrite = size_t{1} << 20;  // keeps the writer coming back to poll and report
+// The writer wakes at every poll and writes what has come since, rather than
+// for every block: a kill loses at most one poll interval of audio, and a
+// wide format that fills this much sooner is written at once.
+constexpr size_t kEarlyWakeBytes = size_t{256} << 10;
 
 // A program that dies, or a FIFO given as the file, must not take our process
 // down with it.
@@ -32,7 +37,8 @@ Encoder::Encoder(std::unique_ptr<EncoderOutput> output, SampleType inputType, DW
       inputFrameBytes_(channels * BytesPerSample(inputType)),
       outputFrameBytes_(channels * BytesPerSample(encoding)),
       stopTimeout_(stopTimeout),
-      queue_(queueBytes) {
+      queue_(queueBytes),
+      wakeBytes_(output_->gathersWell() ? std::max<size_t>(1, std::min(kEarlyWakeBytes, queueBytes / 4)) : 1) {
   writer_ = std::thread(&Encoder::run, this);
 }
 
@@ -61,7 +67,7 @@ void Encoder::feed(const void* data, size_t bytes) {
                        (frames - firstFrames) * channels_);
       queue_.commit(outputBytes);
       countIn_ += outputBytes;
-      wakeWriter = writerWaiting_;
+      wakeWriter = writerWaiting_ && queue_.size() >= wakeBytes_;
     }
   }
   if (wakeWriter) wake_.notify_one();
@@ -108,6 +114,7 @@ std::string Encoder::lastMessage() const { return output_->lastMessage(); }
 // shape and reports a failure to the notification.
 void Encoder::run() {
   BlockSigpipeOnThisThread();
+  pthread_setname_np(pthread_self(), "zaudio-writer");
   bool finished = false;  // the output is complete, after the last write or a failure
   if (const DWORD status = output_->begin()) {
     failWriting(status, Clock::now() + stopTimeout_);
@@ -122,7 +129,7 @@ void Encoder::run() {
     {
       std::unique_lock lock(mutex_);
       const auto ready = [&] {
-        return stopRequested_ || (unreported_ && notify_) || (!finished && !queue_.empty());
+        return stopRequested_ || (unreported_ && notify_) || (!finished && queue_.size() >= wakeBytes_);
       };
       writerWaiting_ = true;
       if (finished)

@@ -100,6 +100,7 @@ class Encoder final {
   mutable std::mutex mutex_;  // guards what follows; held only for short moments
   std::condition_variable wake_;
   ByteRing queue_;
+  const size_t wakeBytes_;  // a feed wakes a waiting writer once this much is queued
   bool writerWaiting_ = false;
   bool stopRequested_ = false;
   Clock::time_point giveUpAt_ = Clock::time_point::max();  // when a stuck program is abandoned

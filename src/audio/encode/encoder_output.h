@@ -39,6 +39,12 @@ class EncoderOutput {
   // completed soundly.
   virtual bool finish(EncoderClock::time_point giveUpAt) = 0;
 
+  // Whether the writer may gather up to a poll interval of audio before
+  // handing it on. An output that itself holds audio in memory until it has
+  // enough (a packet) takes every block at once instead, or a kill of the
+  // program would lose the two delays together.
+  virtual bool gathersWell() const { return true; }
+
   // What went wrong last, in words (may be empty). Any thread.
   virtual std::string lastMessage() const { return {}; }
 };

@@ -14,8 +14,12 @@ namespace {
 
 // Counted from the start of one header update to the next, with the writer
 // waking at least every 250 ms: the header states what was written at most
-// 750 ms ago, and a slow sync still leaves it within a second.
-constexpr auto kSyncInterval = std::chrono::milliseconds(500);
+// 750 ms ago, so a kill leaves a file that plays all but its last second.
+constexpr auto kHeaderInterval = std::chrono::milliseconds(500);
+// A kill leaves what was written in the page cache; the sync only bounds
+// what a power loss or a crash of the system takes, as the file system's
+// own commit interval does.
+constexpr auto kSyncInterval = std::chrono::seconds(5);
 
 bool WriteAllAt(int fd, const std::vector<std::uint8_t>& bytes, off_t offset) {
   size_t done = 0;
@@ -47,7 +51,12 @@ std::unique_ptr<WavFileOutput> WavFileOutput::Create(const std::string& path, co
 
 WavFileOutput::WavFileOutput(int fd, const WavFormat& format, const Limits& limits,
                              std::uint64_t headerBytes)
-    : fd_(fd), format_(format), limits_(limits), headerBytes_(headerBytes), lastSync_(EncoderClock::now()) {}
+    : fd_(fd),
+      format_(format),
+      limits_(limits),
+      headerBytes_(headerBytes),
+      lastHeader_(EncoderClock::now()),
+      lastSync_(lastHeader_) {}
 
 WavFileOutput::~WavFileOutput() {
   if (fd_ >= 0) ::close(fd_);
@@ -76,8 +85,9 @@ EncoderOutput::Written WavFileOutput::write(std::span<const std::uint8_t> data, 
 }
 
 DWORD WavFileOutput::poll() {
-  if (dataBytes_ == syncedBytes_ || EncoderClock::now() - lastSync_ < kSyncInterval) return 0;
-  return updateHeader(false) ? 0 : ENCODE_NOTIFY_WRITE_FAILED;
+  const EncoderClock::time_point now = EncoderClock::now();
+  if (dataBytes_ == statedBytes_ || now - lastHeader_ < kHeaderInterval) return 0;
+  return updateHeader(false, now - lastSync_ >= kSyncInterval) ? 0 : ENCODE_NOTIFY_WRITE_FAILED;
 }
 
 bool WavFileOutput::finish(EncoderClock::time_point) {
@@ -93,7 +103,7 @@ bool WavFileOutput::finish(EncoderClock::time_point) {
   }
   // Without room for the pad byte the file is still readable, so its absence is no failure.
   const bool padded = dataBytes_ % 2 == 1 && WriteAllAt(fd_, {0}, headerBytes_ + dataBytes_);
-  ok = updateHeader(padded) && ok;
+  ok = updateHeader(padded, true) && ok;
   if (::close(fd_) != 0) {
     failed(errno, "Closing the WAV file failed");
     ok = false;
@@ -107,7 +117,7 @@ std::string WavFileOutput::lastMessage() const {
   return message_;
 }
 
-bool WavFileOutput::updateHeader(bool padded) {
+bool WavFileOutput::updateHeader(bool padded, bool sync) {
   const EncoderClock::time_point began = EncoderClock::now();
   const std::uint64_t riffSize = headerBytes_ - 8 + dataBytes_ + (padded ? 1 : 0);
   rf64_ = rf64_ || riffSize > limits_.largestPlainRiffSize;
@@ -115,11 +125,13 @@ bool WavFileOutput::updateHeader(bool padded) {
     failed(errno, "Updating the WAV header failed");
     return false;
   }
+  statedBytes_ = dataBytes_;
+  lastHeader_ = began;
+  if (!sync) return true;
   if (::fdatasync(fd_) != 0) {
     failed(errno, "Syncing the WAV file failed");
     return false;
   }
-  syncedBytes_ = dataBytes_;
   lastSync_ = began;
   return true;
 }

@@ -36,7 +36,9 @@ class WavFileOutput final : public EncoderOutput {
 
  private:
   WavFileOutput(int fd, const WavFormat& format, const Limits& limits, std::uint64_t headerBytes);
-  bool updateHeader(bool padded);  // and syncs
+  // Writes the header for what has been written; with `sync` the file then
+  // reaches the disk.
+  bool updateHeader(bool padded, bool sync);
   DWORD failed(int error, const char* what);
 
   int fd_;
@@ -44,9 +46,9 @@ class WavFileOutput final : public EncoderOutput {
   const Limits limits_;
   const std::uint64_t headerBytes_;
   std::uint64_t dataBytes_ = 0;
-  std::uint64_t syncedBytes_ = 0;
+  std::uint64_t statedBytes_ = 0;  // what the header on disk says
   bool rf64_ = false;
-  EncoderClock::time_point lastSync_;
+  EncoderClock::time_point lastHeader_, lastSync_;
 
   mutable std::mutex messageMutex_;
   std::string message_;

@@ -13,9 +13,10 @@
 namespace zaudio::pulse {
 
 namespace {
-// The longest the server holds captured audio before sending it: short, so
-// that level meters and recordings stay close to real time.
-constexpr pa_usec_t kFragmentUsec = 15000;
+// The longest the server holds captured audio before sending it: about the
+// period of the window's spectrum display, so that it shows fresh audio every
+// time it is drawn, while the capture thread wakes no more often than that.
+constexpr pa_usec_t kFragmentUsec = 30000;
 // The least the sink gets at a time. The server may send tiny pieces (a
 // frame or even part of one); the sink's per-block work should not multiply.
 constexpr pa_usec_t kLeastDeliveryUsec = 5000;

@@ -11,9 +11,12 @@
 namespace zaudio::pulse {
 
 namespace {
-// What the server holds ahead of the speakers: short, so that what is heard
-// stays close to what the channel decodes and a seek is heard at once.
-constexpr pa_usec_t kTargetLatencyUsec = 150000;
+// What the server holds ahead of the speakers. What is heard is told by the
+// server's latency, and a seek or a pause reaches the server at once (flush,
+// cork), so the length only sets how often the server asks for more: when
+// half of it has been played.
+constexpr pa_usec_t kTargetLatencyUsec = 400000;
+constexpr pa_usec_t kRequestUsec = kTargetLatencyUsec / 2;
 }  // namespace
 
 class PulsePlaybackStream::Output : public std::enable_shared_from_this<Output> {
@@ -37,8 +40,9 @@ class PulsePlaybackStream::Output : public std::enable_shared_from_this<Output> 
     pa_stream_set_state_callback(stream_, &Output::onState, this);
     pa_stream_set_write_callback(stream_, &Output::onWrite, this);
     pa_buffer_attr attr;
-    attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<std::uint32_t>(-1);
+    attr.maxlength = attr.prebuf = attr.fragsize = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &spec));
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kRequestUsec, &spec));
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                                       PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, sink.empty() ? nullptr : sink.c_str(), &attr, flags, nullptr,

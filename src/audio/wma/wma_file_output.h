@@ -31,6 +31,7 @@ class WmaFileOutput final : public EncoderOutput {
 
   Written write(std::span<const std::uint8_t> data, EncoderClock::time_point giveUpAt) override;
   DWORD poll() override { return 0; }
+  bool gathersWell() const override { return false; }  // the codec holds a packet's worth
   bool finish(EncoderClock::time_point giveUpAt) override;
   std::string lastMessage() const override;
 
