@@ -87,6 +87,38 @@ inline ChildRun RunChild(std::vector<std::string> argv, ChildStdout out = ChildS
   return run;
 }
 
+// Starts args[0], found on PATH, with the environment's entries replaced or
+// added by `env` ("NAME=value"); its standard output and error are appended
+// to `log`. The child's id, or -1 with `error` saying why.
+inline pid_t SpawnWithEnv(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                          const std::string& log, std::string& error) {
+  std::vector<std::string> environment = env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    bool replaced = false;
+    for (const std::string& x : env) replaced = replaced || x.rfind(name + "=", 0) == 0;
+    if (!replaced) environment.push_back(entry);
+  }
+  std::vector<char*> argv, envp;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    error = "cannot start " + args[0] + ": " + std::strerror(rc);
+    return -1;
+  }
+  return pid;
+}
+
 // Appends the low `bytes` bytes of v, least significant first.
 template <typename Bytes>
 void Put(Bytes& out, std::uint32_t v, int bytes) {

@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -42,26 +44,9 @@ constexpr auto kDeadline = std::chrono::seconds(30);
 
 // Starts a program with extra environment entries; its output goes to log.
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& log) {
-  std::vector<std::string> environment = env;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    const std::string name = entry.substr(0, entry.find('='));
-    if (std::none_of(env.begin(), env.end(), [&](const std::string& x) { return x.rfind(name + "=", 0) == 0; }))
-      environment.push_back(entry);
-  }
-  std::vector<char*> argv, envp;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) Fail("cannot start " + args[0] + ": " + std::strerror(rc));
+  std::string error;
+  const pid_t pid = bench::SpawnWithEnv(args, env, log.string(), error);
+  if (pid < 0) Fail(error);
   return pid;
 }
 

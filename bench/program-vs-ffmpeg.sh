@@ -10,19 +10,23 @@
 # A case is path:rate:bits; path "mixer" records an output's monitor (a
 # loopback device), "direct" a capture source. Default: all four of
 # mixer/direct at 44100:16 and 192000:32. Seconds default to 20
-# (ZOVEDU_BENCH_SECONDS). The program is taken from $ZOVEDU_BUILD_DIR/out.
+# (ZOVEDU_BENCH_SECONDS). The program is $ZOVEDU_PROGRAM, else the one in
+# $ZOVEDU_BUILD_DIR/out (default: build/out).
 # ZOVEDU_BENCH_SIGNAL chooses what plays (default: pink noise).
+# ZOVEDU_BENCH_WARMUP sets the seconds before the measured stretch (default
+# 3): with 60 and 3540 seconds, the RSS line tells how much an hour's
+# recording grew after its first minute.
 # ZOVEDU_BENCH_PERF=<prefix> also writes each case's perf profile of the
 # program to <prefix>.<case>.data, with its summary by thread and library
 # in <prefix>.<case>.txt.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=${ZOVEDU_BUILD_DIR:-$root/build}/out/zovedu
+program=${ZOVEDU_PROGRAM:-${ZOVEDU_BUILD_DIR:-$root/build}/out/zovedu}
 seconds=${1:-${ZOVEDU_BENCH_SECONDS:-20}}
 shift || true
 cases=${*:-mixer:44100:16 direct:44100:16 mixer:192000:32 direct:192000:32}
-warmup=3
+warmup=${ZOVEDU_BENCH_WARMUP:-3}
 # What plays: a steady tone leaves the spectrum still, noise moves every bar
 # in every frame (ZOVEDU_BENCH_SIGNAL, sox synth's words).
 signal=${ZOVEDU_BENCH_SIGNAL:-pinknoise}

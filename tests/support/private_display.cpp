@@ -80,9 +80,6 @@ void PrivateDisplay::Kill() {
   int status = 0;
   waitpid(pid_, &status, 0);
   pid_ = -1;
-  const std::string number = name_.substr(1);
-  unlink(("/tmp/.X" + number + "-lock").c_str());
-  unlink(("/tmp/.X11-unix/X" + number).c_str());
 }
 
 void PrivateDisplay::Stop() {

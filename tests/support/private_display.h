@@ -19,8 +19,9 @@ class PrivateDisplay {
   // error() saying why) when it did not within the deadline.
   bool Start(const std::string& xvfb, int deadlineMs);
   void Stop();
-  // The server dies at once, as when a session ends abruptly; its lock file
-  // and socket, which a killed server leaves behind, are removed.
+  // The server dies at once, as when a session ends abruptly. The lock file
+  // it leaves behind is left alone: the next server started with -displayfd
+  // takes the number over, and removing it could remove that server's.
   void Kill();
   // ":<n>" once started.
   const std::string& name() const { return name_; }
