@@ -179,7 +179,7 @@ void Tfrmmain::FFTTimerTimer() {
   std::array<float, TSpectrum::kFftValues> fft{};
   if (zaudio::ChannelGetData(channel, fft.data(), zaudio::DATA_FFT1024) == zaudio::DATA_ERROR) return;
   // Painted with the window's next update, and only when the picture changed.
-  if (FSpectrum->Draw(FSpectrumFrame, fft.data(), 0, 0)) PaintFrame->update();
+  if (FSpectrum->Draw(FSpectrumFrame, fft.data(), 0, 0)) PaintFrame->update(FSpectrum->FChanged);
   if (FPlayStream != 0) {
     DrawWaveform();
     DrawPlayPosition(0, Qt::white, zaudio::ChannelGetPosition(FPlayStream, zaudio::POS_BYTE));

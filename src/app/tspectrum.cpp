@@ -45,6 +45,27 @@ void TSpectrum::SetBackground(bool use, const QImage& picture) {
   FRedraw = true;
 }
 
+QRect TSpectrum::ChangedRect(const Drawn& before, int x, int y) const {
+  const int bottom = y + FBackBuffer.height();
+  QRect changed;
+  // The rows between a column's old and new bar tops, and its old and new
+  // peak dots; the rest of the column looks as before.
+  const auto rows = [&](int left, int right, int a, int b) {
+    if (a != b) changed |= QRect(QPoint(left, bottom - std::max(a, b)), QPoint(right, bottom - std::min(a, b)));
+  };
+  for (int i = 0; i < kColumns; ++i) {
+    const int left = FMode == 1 ? x + i * (FBarWidth + 1) : x + i;
+    const int right = FMode == 1 ? left + FBarWidth : left;
+    if (left >= FBackBuffer.width()) break;
+    rows(left, right, before.bars[i], FBarLevels[i]);
+    if (before.peaks[i] != FPeakLevels[i]) {
+      changed |= QRect(QPoint(left, bottom - before.peaks[i]), QPoint(right, bottom - before.peaks[i]));
+      changed |= QRect(QPoint(left, bottom - FPeakLevels[i]), QPoint(right, bottom - FPeakLevels[i]));
+    }
+  }
+  return changed & FBackBuffer.rect();
+}
+
 bool TSpectrum::Draw(QImage& target, const float* fft, int x, int y) {
   std::array<float, kFftValues> values;
   std::copy(fft, fft + kFftValues, values.begin());
@@ -60,6 +81,8 @@ bool TSpectrum::Draw(QImage& target, const float* fft, int x, int y) {
   // a silence costs no painting at all.
   const Drawn now{FBarLevels, FPeakLevels, FMode, x, y};
   if (!FRedraw && now == FDrawn) return false;
+  FChanged = FRedraw || now.mode != FDrawn.mode || x != FDrawn.x || y != FDrawn.y ? FBackBuffer.rect()
+                                                                                    : ChangedRect(FDrawn, x, y);
   FDrawn = now;
   FRedraw = false;
 

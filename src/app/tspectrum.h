@@ -37,6 +37,8 @@ class TSpectrum {
   bool FShowPeaks = true;
   std::array<int, kColumns> FPeakLevels{};
   std::array<int, kColumns> FBarLevels{};
+  // Where the last frame drawn differs from the one before it.
+  QRect FChanged;
 
  private:
   // What the last frame drawn showed.
@@ -45,6 +47,8 @@ class TSpectrum {
     int mode = -1, x = 0, y = 0;
     bool operator==(const Drawn&) const = default;
   };
+  QRect ChangedRect(const Drawn& before, int x, int y) const;
+
   Drawn FDrawn;
   bool FRedraw = true;  // the next frame is drawn whatever it shows
 };

@@ -89,7 +89,8 @@ QImage PaintedFrame(const TSpectrum& s, int x, int y) {
 }
 
 // Random spectra, then falling ones, in both modes and with the drawing
-// moved: every frame has the pixels a painter would give it. A frame that
+// moved: every frame has the pixels a painter would give it, and differs
+// from the one before only inside the rectangle it reports. A frame that
 // would look as the last one is not drawn again, until the mode or the
 // background changes.
 TEST(Spectrum, FramesAreThePaintersPixelsAndAStillFrameIsNotDrawnAgain) {
@@ -107,8 +108,18 @@ TEST(Spectrum, FramesAreThePaintersPixelsAndAStillFrameIsNotDrawnAgain) {
           for (float& v : fft) v = magnitude(random);
         else
           fft.fill(0.0f);
-        s.Draw(target, fft.data(), x, y);
+        const QImage before = target.copy();
+        if (!s.Draw(target, fft.data(), x, y)) continue;
         ASSERT_EQ(target, PaintedFrame(s, x, y)) << "frame " << frame;
+        // Only the changed rectangle needs painting on screen.
+        if (frame > 0) {
+          QImage outsideBefore = before, outsideNow = target;
+          QPainter(&outsideBefore).fillRect(s.FChanged, Qt::black);
+          QPainter(&outsideNow).fillRect(s.FChanged, Qt::black);
+          ASSERT_EQ(outsideNow, outsideBefore) << "frame " << frame << " changed outside " << s.FChanged.x() << ","
+                                               << s.FChanged.y() << " " << s.FChanged.width() << "x"
+                                               << s.FChanged.height();
+        }
       }
     }
 
