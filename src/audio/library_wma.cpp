@@ -3,10 +3,10 @@
 #include <memory>
 #include <mutex>
 
+#include "audio/codec_module.h"
 #include "audio/encode/encoder.h"
 #include "audio/error_state.h"
 #include "audio/library_state.h"
-#include "audio/wma/wma_file_output.h"
 #include "audio/wma_writer.h"
 
 namespace zaudio {
@@ -45,7 +45,12 @@ HWMENCODE WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD flags, DWORD bitrate
   // Float samples reach the codec as floats, integers as they are.
   std::shared_ptr<Encoder> encoder = Encoder::StartWith(
       [&](PcmEncoding encoding, int& err) -> std::unique_ptr<EncoderOutput> {
-        return WmaFileOutput::Create(file, WmaFileSettings{freq, chans, encoding, bitrate}, err);
+        const CodecModule* codecs = Codecs();
+        if (!codecs) {
+          err = ERROR_NOTAVAIL;
+          return nullptr;
+        }
+        return codecs->createWmaOutput(file, WmaFileSettings{freq, chans, encoding, bitrate}, err);
       },
       input, 0, error);
   if (!encoder) return Fail(error == OK ? ERROR_UNKNOWN : error, HWMENCODE(0));

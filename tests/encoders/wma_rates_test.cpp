@@ -105,6 +105,36 @@ TEST(WmaEncodeGetRates, StereoStandardAt44100OffersAscendingBitratesTheEncoderPr
   }
 }
 
+// Whether the standard encoder opens with this format and bitrate.
+bool EncoderOpens(DWORD freq, DWORD chans, DWORD bitrate) {
+  const AVCodec* codec = avcodec_find_encoder_by_name("wmav2");
+  AVCodecContext* ctx = codec ? avcodec_alloc_context3(codec) : nullptr;
+  if (!ctx) return false;
+  ctx->log_level_offset = AV_LOG_DEBUG;
+  ctx->sample_rate = static_cast<int>(freq);
+  av_channel_layout_default(&ctx->ch_layout, static_cast<int>(chans));
+  ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+  ctx->bit_rate = bitrate;
+  const bool opened = avcodec_open2(ctx, codec, nullptr) >= 0;
+  avcodec_free_context(&ctx);
+  return opened;
+}
+
+// The lists are known without asking the codec; they are exactly what the
+// codec opens with, at every rate the program offers.
+TEST(WmaEncodeGetRates, ListsExactlyWhatTheCodecOpensWith) {
+  const std::vector<DWORD> usual = {24000, 32000, 40000, 48000, 64000, 80000,
+                                    96000, 128000, 160000, 192000, 256000, 320000};
+  for (DWORD freq : {8000u, 11025u, 16000u, 22050u, 32000u, 44100u, 48000u, 88200u, 96000u}) {
+    for (DWORD chans : {1u, 2u}) {
+      std::vector<DWORD> opens;
+      for (DWORD bitrate : usual)
+        if (EncoderOpens(freq, chans, bitrate)) opens.push_back(bitrate);
+      EXPECT_EQ(zaudio::WMA_EncodeGetRates(freq, chans, zaudio::WMA_ENCODE_STANDARD), opens) << freq << "/" << chans;
+    }
+  }
+}
+
 TEST(WmaEncodeGetRates, EveryOfferedBitrateOpensForMonoAndStereoUpTo48000) {
   for (DWORD freq : {8000u, 11025u, 22050u, 48000u}) {
     for (DWORD chans : {1u, 2u}) {

@@ -1,7 +1,8 @@
 // A listed WAV file played by the window through the test server: what the
 // window says about it, its waveform scan, what the default sink's monitor
 // hears sample for sample (from the start, and from a column clicked on the
-// position bar), and the spectrum while its tone plays.
+// position bar), and the spectrum while its tone plays. The decoders' heavy
+// libraries load with the first file played, not with the window.
 #include <gtest/gtest.h>
 
 #include <pulse/error.h>
@@ -158,6 +159,12 @@ ColumnPeaks PeaksOf(const Frames& f, std::uint64_t bytesPerColumn, int columns) 
   return ::testing::AssertionSuccess();
 }
 
+// Whether a shared library whose file name holds `name` is loaded.
+bool Loaded(const std::string& name) {
+  QFile maps("/proc/self/maps");
+  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name.c_str());
+}
+
 class PlaybackOnServer : public WindowOnServer {
  protected:
   // Waits for a condition while the window's events run.
@@ -213,11 +220,13 @@ TEST_F(PlaybackOnServer, FileIsHeardFromItsStartAndFromAClickedColumn) {
   Tfrmmain& w = Open();
   w.show();
   ASSERT_EQ(w.Reclist->topLevelItemCount(), 1);
+  EXPECT_FALSE(Loaded("libavcodec")) << "the window loaded the decoders before any file was played";
   MonitorRecorder monitor(kPlayMonitor);
   ASSERT_TRUE(monitor.ok()) << monitor.error();
   w.Reclist->topLevelItem(0)->setSelected(true);
   w.ReclistDblClick();
   ASSERT_NE(w.FPlayStream, 0u) << messages.texts().join("|").toStdString();
+  EXPECT_TRUE(Loaded("libavcodec"));
   EXPECT_EQ(w.lformatinfo->text(), "WAV freq:44100 Hz Channel:2");
   EXPECT_EQ(zaudio::ChannelGetLength(w.FPlayStream) / 4, frames);
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR under /usr and compares the tree
 # with what the package has to hold: the program in libexec with every
-# encoder of the build's bin/ beside it, /usr/bin/zovedu a relative link that
+# encoder of the build's bin/ beside it and its codec module, /usr/bin/zovedu a relative link that
 # resolves to it, the launcher, description, icons, manual page and package
-# documents, and nothing else (no test programs, no libraries, no headers).
+# documents, and nothing else (no test programs, no other libraries, no headers).
 # Usage: check_install_layout.sh <build folder>
 set -euo pipefail
 build=$1
@@ -20,6 +20,7 @@ app=org.zovedu.Zovedu
 expected=(
   bin/zovedu
   libexec/zovedu/zovedu
+  libexec/zovedu/zovedu-codecs.so
   "share/applications/$app.desktop"
   "share/metainfo/$app.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$app.svg"
@@ -53,6 +54,9 @@ for p in libexec/zovedu/zovedu "${encoders[@]/#/libexec/zovedu/bin/}"; do
   [ "$(stat -c %a "$root/$p")" = 755 ] || fail "$p has mode $(stat -c %a "$root/$p")"
   head -c4 "$root/$p" | grep -q $'^\x7fELF' || fail "$p is not an ELF program"
 done
+p=libexec/zovedu/zovedu-codecs.so
+[ "$(stat -c %a "$root/$p")" = 644 ] || fail "$p has mode $(stat -c %a "$root/$p")"
+head -c4 "$root/$p" | grep -q $'^\x7fELF' || fail "$p is not an ELF file"
 while IFS= read -r f; do
   [ "$(stat -c %a "$f")" = 644 ] || fail "${f#"$root"/} has mode $(stat -c %a "$f")"
 done < <(find "$root/share" -type f)

@@ -1,4 +1,4 @@
-#include "audio/file_decoder.h"
+#include "audio/codecs/ffmpeg_file_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,6 +16,7 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "audio/channel_layout.h"
 
@@ -203,9 +204,8 @@ bool Lossless(DWORD ctype) {
   return ctype != CTYPE_STREAM_OGG && (HeaderLengthTrusted(ctype) || ctype == CTYPE_STREAM_FLAC_OGG);
 }
 
-}  // namespace
-
-class FileDecoder::Impl {
+// The FFmpeg side of a decoder: demuxer, codec and converter.
+class DecoderContexts {
  public:
   Bytes bytes;
   FileKind kind = FileKind::Plain;
@@ -226,7 +226,7 @@ class FileDecoder::Impl {
   std::int64_t originPts = AV_NOPTS_VALUE;
   bool originKnown = false;
 
-  ~Impl() { closeContexts(); }
+  ~DecoderContexts() { closeContexts(); }
 
   void closeContexts() {
     swr_free(&swr);
@@ -478,11 +478,38 @@ class FileDecoder::Impl {
   }
 };
 
-FileDecoder::FileDecoder(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-FileDecoder::~FileDecoder() = default;
+// A file decoded with FFmpeg, delivered frame-exact.
+class FfmpegFileDecoder final : public FileDecoder {
+ public:
+  explicit FfmpegFileDecoder(std::unique_ptr<DecoderContexts> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<FileDecoder> FileDecoder::open(const FileSource& source, FileKind kind, int& error) {
-  auto impl = std::make_unique<Impl>();
+  DWORD rate() const override { return rate_; }
+  DWORD channels() const override { return channels_; }
+  DWORD ctype() const override { return ctype_; }
+  std::uint64_t lengthFrames() const override { return length_; }
+  std::uint64_t position() const override { return position_; }
+  bool ended() override;
+  size_t read(std::int16_t* out, size_t frames) override;
+  bool seek(std::uint64_t frame) override;
+
+  static std::unique_ptr<FileDecoder> open(const FileSource& source, FileKind kind, int& error);
+
+ private:
+  bool fill();                        // decodes more into pending_; false at the end
+  bool skipTo(std::uint64_t target);  // decodes on to target (≥ position)
+
+  std::unique_ptr<DecoderContexts> impl_;
+  DWORD rate_ = 0, channels_ = 0, ctype_ = 0;
+  std::uint64_t length_ = 0;
+  std::uint64_t position_ = 0;
+  std::vector<std::int16_t> pending_;  // decoded, not delivered
+  size_t pendingAt_ = 0;               // samples of pending_ already delivered
+};
+
+}  // namespace
+
+std::unique_ptr<FileDecoder> FfmpegFileDecoder::open(const FileSource& source, FileKind kind, int& error) {
+  auto impl = std::make_unique<DecoderContexts>();
   impl->kind = kind;
   Bytes& b = impl->bytes;
   if (source.memory) {
@@ -516,8 +543,8 @@ std::unique_ptr<FileDecoder> FileDecoder::open(const FileSource& source, FileKin
   error = impl->openContexts();
   if (error != OK) return nullptr;
 
-  std::unique_ptr<FileDecoder> d(new FileDecoder(std::move(impl)));
-  Impl& m = *d->impl_;
+  auto d = std::make_unique<FfmpegFileDecoder>(std::move(impl));
+  DecoderContexts& m = *d->impl_;
   d->ctype_ = m.ctype;
   // The format is what the decoder gives out, which may differ from what the
   // container says (a mono stream decoded to stereo).
@@ -559,8 +586,8 @@ std::unique_ptr<FileDecoder> FileDecoder::open(const FileSource& source, FileKin
   return d;
 }
 
-bool FileDecoder::fill() {
-  Impl& m = *impl_;
+bool FfmpegFileDecoder::fill() {
+  DecoderContexts& m = *impl_;
   if (pendingAt_ >= pending_.size()) {
     pending_.clear();
     pendingAt_ = 0;
@@ -575,12 +602,12 @@ bool FileDecoder::fill() {
   return false;
 }
 
-bool FileDecoder::ended() {
+bool FfmpegFileDecoder::ended() {
   if (pendingAt_ < pending_.size()) return false;
   return !fill();
 }
 
-size_t FileDecoder::read(std::int16_t* out, size_t frames) {
+size_t FfmpegFileDecoder::read(std::int16_t* out, size_t frames) {
   size_t done = 0;
   while (done < frames) {
     if (pendingAt_ >= pending_.size() && !fill()) break;
@@ -594,8 +621,8 @@ size_t FileDecoder::read(std::int16_t* out, size_t frames) {
   return done;
 }
 
-bool FileDecoder::seek(std::uint64_t target) {
-  Impl& m = *impl_;
+bool FfmpegFileDecoder::seek(std::uint64_t target) {
+  DecoderContexts& m = *impl_;
   if (target == position_) return true;
   // Close ahead: decoding on is cheaper than a seek and its run-up.
   if (target > position_ && target - position_ <= rate_) return skipTo(target);
@@ -642,9 +669,13 @@ bool FileDecoder::seek(std::uint64_t target) {
   return skipTo(target);
 }
 
-bool FileDecoder::skipTo(std::uint64_t target) {
+bool FfmpegFileDecoder::skipTo(std::uint64_t target) {
   if (target > position_) read(nullptr, target - position_);
   return position_ == target;
+}
+
+std::unique_ptr<FileDecoder> OpenFfmpegDecoder(const FileSource& source, FileKind kind, int& error) {
+  return FfmpegFileDecoder::open(source, kind, error);
 }
 
 }  // namespace zaudio

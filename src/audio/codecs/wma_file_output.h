@@ -8,17 +8,9 @@
 #include <mutex>
 #include <string>
 
-#include "audio/encode/encoder_output.h"
-#include "audio/encode/pcm_encoding.h"
+#include "audio/codec_module.h"
 
 namespace zaudio {
-
-struct WmaFileSettings {
-  DWORD rate = 44100;
-  DWORD channels = 2;
-  PcmEncoding encoding = PcmEncoding::S16;  // what the writer thread hands over
-  DWORD bitrate = 128000;                   // bits per second
-};
 
 class WmaFileOutput final : public EncoderOutput {
  public:

@@ -1,4 +1,4 @@
-#include "audio/wma/wma_file_output.h"
+#include "audio/codecs/wma_file_output.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
