@@ -2,6 +2,8 @@
 // a length told too small or not at all) changes nothing ffmpeg decodes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "ape_header_fields.h"
 #include "mac_run.h"
 #include "support/scratch_dir.h"
+#include "support/test_wav.h"
+#include "support/wav_file.h"
 
 namespace tools_mac {
 
@@ -34,20 +38,32 @@ void WriteInPieces(const std::filesystem::path& out, const Pcm& pcm, int level, 
   EXPECT_EQ(writer->blocksWritten(), pcm.blocks());
 }
 
+// The larger table is written into a fresh file beside the output and moved
+// over it: a link or a user's file at a name like "out.ape.seektable~" is
+// never written through or replaced, and the file keeps its mode.
 TEST(ApeFileWriter, ALengthFarTooSmallStillGivesACompleteFile) {
   const Pcm pcm = Noise({16, 1, 44100}, kFrameBlocks * 7 / 2, 12, 21);
   ScratchDir dir;
   const auto out = dir / "out.ape";
+  const auto victim = dir / "victim";
+  const Bytes untouched = {1, 2, 3, 4};
+  WriteFile(victim, untouched);
+  std::filesystem::create_symlink(victim, dir / "out.ape.seektable~");
+  const mode_t umask = ::umask(0027);
   WriteInPieces(out, pcm, 1000, 1, {4096});
+  ::umask(umask);
   ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(ReadFile(victim.string()), untouched);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "out.ape.seektable~"));
+  EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0640));
 
   const auto header = ReadApeHeader(out);
   ASSERT_TRUE(header);
   EXPECT_EQ(header->totalFrames, 4u);
   EXPECT_GE(header->seekTableBytes / 4, 4u) << "the seek table did not grow to hold every frame";
   EXPECT_TRUE(SameSamples(DecodeRaw(out, 16), pcm, 1000));
-  // The larger table is written beside the file and moved over it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  // Nothing else is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 // The same samples in one call, block by block at a frame's edges, and in

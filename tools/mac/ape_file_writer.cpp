@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -194,12 +196,16 @@ bool FileWriter::write(const std::int32_t* samples, std::size_t blocks, std::str
 }
 
 bool FileWriter::rewriteWithExactSeekTable(std::string& error) {
-  const std::string temporary = path_ + ".seektable~";
-  const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A fresh name, created exclusively: whatever already lies beside the file
+  // (a link, a user's own file) is never written through or replaced.
+  std::string temporary = path_ + ".seektable-XXXXXX";
+  const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (out < 0) {
     error = SystemError("cannot create", temporary);
     return false;
   }
+  struct stat original {};
+  if (::fstat(fd_, &original) == 0) ::fchmod(out, original.st_mode & 07777);
   const std::uint64_t oldFirstFrame = firstFrameOffset();
   const std::uint32_t oldEntries = reservedEntries_;
   reservedEntries_ = static_cast<std::uint32_t>(frameOffsets_.size());
