@@ -27,6 +27,7 @@ expected=(
   share/man/man1/zovedu.1.gz
   share/doc/zovedu/copyright
   share/doc/zovedu/changelog.Debian.gz
+  share/lintian/overrides/zovedu
 )
 sizes=(16 22 24 32 48 64 128 256)
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/$app.png"); done
