@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/error_state.h"
+#include "audio/pcm_wav_decoder.h"
 
 namespace zaudio {
 namespace {
@@ -54,6 +55,12 @@ const CodecModule* Codecs() {
 }
 
 std::unique_ptr<FileDecoder> FileDecoder::open(const FileSource& source, FileKind kind, int& error) {
+  if (kind == FileKind::Plain) {
+    SourceBytes bytes;
+    error = bytes.open(source);
+    if (error != OK) return nullptr;
+    if (auto wav = OpenPcmWav(bytes)) return wav;
+  }
   const CodecModule* codecs = Codecs();
   if (!codecs) {
     error = ERROR_NOTAVAIL;

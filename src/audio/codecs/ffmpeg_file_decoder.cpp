@@ -19,6 +19,7 @@ extern "C" {
 #include <vector>
 
 #include "audio/channel_layout.h"
+#include "audio/source_bytes.h"
 
 namespace zaudio {
 
@@ -28,37 +29,9 @@ constexpr int kIoBufferBytes = 32768;
 // A file that keeps failing this often in a row has stopped making sense.
 constexpr int kMaxErrorsInARow = 500;
 
-// The bytes of a source, read by position: several demuxers may read the
-// same source, each with its own cursor.
-struct Bytes {
-  int fd = -1;
-  const std::uint8_t* memory = nullptr;
-  std::uint64_t base = 0;  // offset of the window in the file
-  std::uint64_t size = 0;  // bytes in the window
-
-  ~Bytes() {
-    if (fd >= 0) ::close(fd);
-  }
-
-  // Up to n bytes at pos of the window; 0 at its end or on a read error.
-  int read(std::uint64_t pos, std::uint8_t* out, int n) const {
-    if (pos >= size) return 0;
-    n = static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(n), size - pos));
-    if (memory) {
-      std::memcpy(out, memory + base + pos, static_cast<size_t>(n));
-      return n;
-    }
-    for (;;) {
-      const ssize_t got = ::pread(fd, out, static_cast<size_t>(n), static_cast<off_t>(base + pos));
-      if (got >= 0) return static_cast<int>(got);
-      if (errno != EINTR) return 0;
-    }
-  }
-};
-
-// One reader of Bytes for one demuxer.
+// One reader of the source for one demuxer.
 struct Cursor {
-  const Bytes* bytes = nullptr;
+  const SourceBytes* bytes = nullptr;
   std::uint64_t pos = 0;
 
   static int Read(void* opaque, std::uint8_t* buf, int n) {
@@ -70,7 +43,7 @@ struct Cursor {
   }
   static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
     auto* c = static_cast<Cursor*>(opaque);
-    const auto size = static_cast<std::int64_t>(c->bytes->size);
+    const auto size = static_cast<std::int64_t>(c->bytes->size());
     std::int64_t to = 0;
     switch (whence & ~AVSEEK_FORCE) {
       case AVSEEK_SIZE: return size;
@@ -99,7 +72,7 @@ struct Demuxer {
     }
   }
 
-  bool open(const Bytes& bytes) {
+  bool open(const SourceBytes& bytes) {
     cursor.bytes = &bytes;
     auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
     if (!buffer) return false;
@@ -207,7 +180,7 @@ bool Lossless(DWORD ctype) {
 // The FFmpeg side of a decoder: demuxer, codec and converter.
 class DecoderContexts {
  public:
-  Bytes bytes;
+  SourceBytes bytes;
   FileKind kind = FileKind::Plain;
   std::unique_ptr<Demuxer> demux;
   AVCodecContext* codec = nullptr;
@@ -511,35 +484,8 @@ class FfmpegFileDecoder final : public FileDecoder {
 std::unique_ptr<FileDecoder> FfmpegFileDecoder::open(const FileSource& source, FileKind kind, int& error) {
   auto impl = std::make_unique<DecoderContexts>();
   impl->kind = kind;
-  Bytes& b = impl->bytes;
-  if (source.memory) {
-    if (!source.data || source.length == 0) {
-      error = ERROR_FILEOPEN;
-      return nullptr;
-    }
-    b.memory = source.data;
-    b.base = source.offset;
-    b.size = source.length;
-  } else {
-    b.fd = ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (b.fd < 0 || ::fstat(b.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      error = ERROR_FILEOPEN;
-      return nullptr;
-    }
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
-    if (source.offset > fileSize) {
-      error = ERROR_FILEOPEN;
-      return nullptr;
-    }
-    b.base = source.offset;
-    b.size = fileSize - source.offset;
-    if (source.length > 0) b.size = std::min(b.size, source.length);
-  }
-  if (b.size == 0) {
-    error = ERROR_FILEFORM;
-    return nullptr;
-  }
+  error = impl->bytes.open(source);
+  if (error != OK) return nullptr;
   error = impl->openContexts();
   if (error != OK) return nullptr;
 
