@@ -42,6 +42,7 @@ Tfrmoption::Tfrmoption(MainWindowLink* link, QWidget* parent) : QDialog(parent),
   FillSpeexBitrateList();
   ConnectRules();
   ConnectLabels();
+  NameControls();
   FNodes[DspNode]->setExpanded(true);
   treeopt->setCurrentItem(FNodes[0]);
   FitFrame();

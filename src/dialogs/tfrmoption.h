@@ -235,6 +235,7 @@ class Tfrmoption : public QDialog {
   // rules
   void ConnectRules();
   void ConnectLabels();
+  void NameControls();  // names for a screen reader
   void OnTreeSelection(QTreeWidgetItem* current);
   void OnPageShown(int page);
   void ApplySplitRadioRule();

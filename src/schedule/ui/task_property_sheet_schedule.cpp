@@ -12,6 +12,7 @@
 
 #include "schedule/trigger_text.h"
 #include "schedule/ui/trigger_panels.h"
+#include "services/accessible_names.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TaskSchedulePage::TaskSchedulePage(QWidget* parent) : QWidget(parent) {
   v->addLayout(top);
 
   auto* kindRow = new QHBoxLayout;
-  auto* kindLabel = new QLabel(QStringLiteral("Schedule &task:"), this);
+  auto* kindLabel = new QLabel(QStringLiteral("S&chedule task:"), this);
   cbKind = new QComboBox(this);
   cbKind->setObjectName(QStringLiteral("cbKind"));
   for (const Kind& k : kKinds) cbKind->addItem(QString::fromLatin1(k.text));
@@ -95,6 +96,7 @@ TaskSchedulePage::TaskSchedulePage(QWidget* parent) : QWidget(parent) {
   dtEndDate->setObjectName(QStringLiteral("dtEndDate"));
   dtEndDate->setCalendarPopup(true);
   dtEndDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  accessible::Name(dtEndDate, chkEndDate->text());
   endRow->addWidget(chkEndDate);
   endRow->addWidget(dtEndDate);
   endRow->addStretch();
