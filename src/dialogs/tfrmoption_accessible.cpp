@@ -3,6 +3,7 @@
 // the value), with the page's name where another page has the same caption.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QToolButton>

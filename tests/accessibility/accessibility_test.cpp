@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <algorithm>
@@ -159,6 +160,29 @@ QStringList MnemonicFaults(QWidget* window) {
   return faults + clashes.Found(QStringLiteral("mnemonic"));
 }
 
+// The push buttons along the window's bottom edge (below every other control)
+// come after the controls above them in the tab order, as they do in reading
+// order.
+QStringList TabOrderFaults(QWidget* window) {
+  std::vector<QWidget*> chain;
+  for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+    if (w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) chain.push_back(w);
+  const auto top = [window](QWidget* w) { return w->mapTo(window, QPoint(0, 0)).y(); };
+  int lowest = 0;  // the lowest bottom edge of what is not a push button
+  for (QWidget* w : chain)
+    if (!qobject_cast<QPushButton*>(w)) lowest = std::max(lowest, top(w) + w->height());
+  QStringList faults;
+  bool buttonsReached = false;
+  for (QWidget* w : chain) {
+    const bool bottomButton = qobject_cast<QPushButton*>(w) && top(w) >= lowest;
+    if (buttonsReached && !bottomButton)
+      faults << QStringLiteral("tab order: %1/%2 comes after the buttons at the bottom")
+                    .arg(w->objectName(), QString::fromLatin1(w->metaObject()->className()));
+    buttonsReached = buttonsReached || bottomButton;
+  }
+  return faults;
+}
+
 // A picture that shows information: named, with a text of what it shows.
 QStringList PictureFaults(QWidget* window, const std::vector<const char*>& pictures) {
   QStringList faults;
@@ -184,6 +208,8 @@ class AccessibilityTest : public WindowsFixture {
     EXPECT_TRUE(names.isEmpty()) << Lines(names);
     const QStringList mnemonics = MnemonicFaults(window);
     EXPECT_TRUE(mnemonics.isEmpty()) << Lines(mnemonics);
+    const QStringList order = TabOrderFaults(window);
+    EXPECT_TRUE(order.isEmpty()) << Lines(order);
     const QStringList shown = PictureFaults(window, pictures);
     EXPECT_TRUE(shown.isEmpty()) << Lines(shown);
   }
