@@ -64,6 +64,10 @@ TaskSchedulePage::TaskSchedulePage(QWidget* parent) : QWidget(parent) {
   btnNew->setObjectName(QStringLiteral("btnNew"));
   btnDelete = new QPushButton(QStringLiteral("Delete"), this);
   btnDelete->setObjectName(QStringLiteral("btnDelete"));
+  accessible::Name(cbTriggers, QStringLiteral("Schedules"),
+                   QStringLiteral("The task's schedules; the one chosen shows below"));
+  accessible::Name(btnNew, btnNew->text(), QStringLiteral("Adds a schedule"));
+  accessible::Name(btnDelete, btnDelete->text(), QStringLiteral("Deletes the chosen schedule"));
   top->addWidget(cbTriggers, 1);
   top->addWidget(btnNew);
   top->addWidget(btnDelete);
