@@ -16,6 +16,7 @@ ZOVEDU_PACKAGES=(
   alsa-utils xdg-utils
   id3v2 python3-mutagen clang libclang-rt-14-dev
   systemd tzdata
+  dbus at-spi2-core python3-pyatspi
   libxcb1-dev libxcb-keysyms1-dev libxcb-xkb-dev icewm xbindkeys
   debootstrap lintian desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
 )

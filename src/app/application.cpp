@@ -2,12 +2,14 @@
 
 #include <QFont>
 
+#include "services/accessible_names.h"
 #include "services/app_error.h"
 #include "services/message_service.h"
 
 ZoveduApplication::ZoveduApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Zovedu"));
   setApplicationDisplayName(QStringLiteral("Zovedu"));
+  accessible::InstallInterfaces();
   // The windows are laid out for an 11-pixel Tahoma; where it is missing the
   // desktop's sans serif takes its place at the same size.
   QFont font(QStringLiteral("Tahoma"));

@@ -37,6 +37,7 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QWidget(parent) {
   BuildControls();
   BuildMenus();
   ConnectEvents();
+  BuildAccessibility();
   FormCreate();
 }
 

@@ -407,6 +407,16 @@ class Tfrmmain : public QWidget, public MainWindowLink, public WizardMainLink {
   void BuildControls();
   void BuildMenus();
   void ConnectEvents();
+  // Names, descriptions, tab order and keyboard access for what a screen
+  // reader and a keyboard reach.
+  void BuildAccessibility();
+  // A list's context menu where its current row is, for Shift+F10.
+  void OpenListMenuFromKeyboard(QTreeWidget* list);
+  // Enter or Space on a focused link label clicks it.
+  bool LinkKeyPressed(QObject* watched, QEvent* event);
+  // The text alternatives of the level display and the spectrum.
+  void DescribeLevels(std::uint32_t levelWord);
+  void DescribeSpectrum();
   void SetVolumePosition(int position);
   void SetClientHeight(int height);
   void TogglePanel(QGroupBox* panel, QGroupBox* other);  // moves the slider and applies it once

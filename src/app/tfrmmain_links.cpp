@@ -117,6 +117,14 @@ bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
     PaintFrameClick();
     return true;
   }
+  if ((watched == Reclist || watched == tasklist) && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+      OpenListMenuFromKeyboard(static_cast<QTreeWidget*>(watched));
+      return true;
+    }
+  }
+  if ((watched == vistalabel || watched == outlabel) && LinkKeyPressed(watched, event)) return true;
   if (watched == vistalabel) {
     if (event->type() == QEvent::Enter) vistalabel->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
     if (event->type() == QEvent::Leave) vistalabel->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));

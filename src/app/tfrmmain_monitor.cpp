@@ -57,6 +57,7 @@ void Tfrmmain::RectimerTimer() {
   }
   lrsize->setText(lrsize->text() + QLatin1Char('/') + FFreeSpaceText + QStringLiteral(" Free Space"));
   DrawLevelMeter(FRecordChannel);
+  DescribeSpectrum();
   CheckSplit();
 }
 
@@ -89,6 +90,7 @@ void Tfrmmain::DrawLevelMeter(zaudio::DWORD channel) {
   const zaudio::DWORD level = zaudio::ChannelGetLevel(channel);
   const std::uint32_t word = level == 0xFFFFFFFF ? 0 : level;
   StoreLevel(FLeftLevels, FRightLevels, FMeterColumn, word, FEngine->FInSilence);
+  DescribeLevels(word);
   if (!isVisible()) return;
   const int width = PB->width(), height = PB->height(), mid = height / 2;
   FWaveBitmap.fill(Qt::black);

@@ -15,6 +15,7 @@
 #include "library/recording_list.h"
 #include "recording/capture_devices.h"
 #include "recording/recording_monitor.h"
+#include "services/accessible_names.h"
 #include "services/message_service.h"
 
 void Tfrmmain::ReclistDblClick() {
@@ -109,6 +110,7 @@ void Tfrmmain::StopPlayback() {
   lrstatus->setStyleSheet(QStringLiteral("color: black;"));
   FWaveBitmap.fill(Qt::black);
   PB->repaint();
+  accessible::SetTextAlternative(PB, QStringLiteral("Idle"));
   PaintFrame->hide();
 }
 
@@ -130,6 +132,8 @@ void Tfrmmain::TogglePlaybackPause() {
 // The one-second tick while playing: the status blinks.
 void Tfrmmain::PlayingTick() {
   lrstatus->setText(QStringLiteral("Playing..."));
+  accessible::SetTextAlternative(PB, QStringLiteral("Waveform, played ") + lrlength->text());
+  DescribeSpectrum();
   FBlinkRed = !FBlinkRed;
   lrstatus->setStyleSheet(FBlinkRed ? QStringLiteral("color: red;") : QStringLiteral("color: black;"));
 }

@@ -26,6 +26,7 @@
 #include "recording/overwrite_decision.h"
 #include "recording/recording_formats.h"
 #include "recording/recording_monitor.h"
+#include "services/accessible_names.h"
 #include "services/app_error.h"
 #include "services/desktop.h"
 #include "services/message_service.h"
@@ -255,6 +256,7 @@ void Tfrmmain::StopRecording() {
   PaintFrame->hide();
   FWaveBitmap.fill(Qt::black);
   PB->update();
+  accessible::SetTextAlternative(PB, QStringLiteral("Idle"));
   Rectimer->stop();
   if (FDiskTimer) FDiskTimer->stop();
   // A file of an earlier split may still be completing; this one follows.

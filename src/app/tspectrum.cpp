@@ -117,3 +117,18 @@ bool TSpectrum::Draw(QImage& target, const float* fft, int x, int y) {
   CopyPixels(FBackBuffer, target);
   return true;
 }
+
+int TSpectrum::LoudestFrequency(int sampleRate) const {
+  int loudest = -1, level = 0;
+  for (int i = 0; i < kColumns; ++i) {
+    const int left = FMode == 1 ? i * (FBarWidth + 1) : i;
+    if (left >= FBackBuffer.width()) break;
+    if (FBarLevels[static_cast<std::size_t>(i)] > level) {
+      level = FBarLevels[static_cast<std::size_t>(i)];
+      loudest = i;
+    }
+  }
+  if (loudest < 0) return 0;
+  // The columns read the bins of a 1024-point transform from the sixth on.
+  return static_cast<int>(static_cast<long long>(5 + loudest * FBinStep) * sampleRate / 1024);
+}

@@ -20,6 +20,9 @@ class TSpectrum {
   // the back buffer, which is then copied to target at (0, 0). False, with
   // nothing painted, when the frame would look as the last one drawn.
   bool Draw(QImage& target, const float* fft, int x, int y);
+  // The frequency of the highest bar on show, in Hz for a sound at
+  // sampleRate; 0 while every bar is down.
+  int LoudestFrequency(int sampleRate) const;
 
   QImage FBackBuffer;
   QImage FBackground;

@@ -1,9 +1,10 @@
 #include "dialogs/tfrmabout.h"
 
-#include <QEvent>
+#include <QKeyEvent>
 #include <QStyle>
 
 #include "dialogs/font_scale.h"
+#include "services/accessible_names.h"
 #include "services/desktop.h"
 
 namespace {
@@ -16,14 +17,23 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const QString& text, const 
   return l;
 }
 
-// Makes a label open a target when clicked.
+// Makes a label open a target when clicked, or when Enter or Space is
+// pressed while it has the keyboard focus (Tab reaches it).
 class ClickOpener : public QObject {
  public:
   ClickOpener(QLabel* label, QString target) : QObject(label), target_(std::move(target)) {
+    label->setFocusPolicy(Qt::TabFocus);
     label->installEventFilter(this);
   }
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::MouseButtonRelease) TheDesktop().open(target_);
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        TheDesktop().open(target_);
+        return true;
+      }
+    }
     return false;
   }
 
@@ -57,10 +67,12 @@ Tfrmabout::Tfrmabout(const QString& site, const QString& supportAddress, QWidget
   siteCaption->setGeometry(100, 50, 80, 18);
   lsite = LinkLabel(this, "lsite", site, QRect(180, 50, 170, 18));
   new ClickOpener(lsite, site);
+  accessible::Name(lsite, siteCaption->text(), QStringLiteral("Opens ") + site);
   auto* supportCaption = new QLabel(QStringLiteral("Support:"), this);
   supportCaption->setGeometry(100, 74, 80, 18);
   lsupport = LinkLabel(this, "lsupport", supportAddress, QRect(180, 74, 170, 18));
   new ClickOpener(lsupport, QStringLiteral("mailto:") + supportAddress);
+  accessible::Name(lsupport, supportCaption->text(), QStringLiteral("Writes to ") + supportAddress);
   btnok = new QPushButton(QStringLiteral("&Ok"), this);
   btnok->setObjectName(QStringLiteral("btnok"));
   btnok->setGeometry(270, 112, 75, 25);

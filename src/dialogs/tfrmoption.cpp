@@ -38,10 +38,12 @@ Tfrmoption::Tfrmoption(MainWindowLink* link, QWidget* parent) : QDialog(parent),
   BuildAacPage();
   BuildMpcPage();
   BuildSpeexPage();
+  BuildButtons();
   BuildSettingsTable();
   FillSpeexBitrateList();
   ConnectRules();
   ConnectLabels();
+  NameControls();
   FNodes[DspNode]->setExpanded(true);
   treeopt->setCurrentItem(FNodes[0]);
   FitFrame();
@@ -60,7 +62,10 @@ void Tfrmoption::BuildFrame() {
 
   PageControl1 = new QStackedWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
+}
 
+// Made after the pages, so that Tab reaches them after the page above them.
+void Tfrmoption::BuildButtons() {
   const struct {
     QPushButton** button;
     const char* name;

@@ -208,6 +208,7 @@ class Tfrmoption : public QDialog {
  private:
   // building (one file per group of pages)
   void BuildFrame();
+  void BuildButtons();
   void BuildTree();
   // Sizes the tree, the pages, the buttons and the dialog to the font and the
   // pages' contents (after all pages are built).
@@ -235,6 +236,7 @@ class Tfrmoption : public QDialog {
   // rules
   void ConnectRules();
   void ConnectLabels();
+  void NameControls();  // names for a screen reader
   void OnTreeSelection(QTreeWidgetItem* current);
   void OnPageShown(int page);
   void ApplySplitRadioRule();

@@ -4,6 +4,7 @@
 
 #include "dialogs/font_scale.h"
 #include "dialogs/typing_limit.h"
+#include "services/accessible_names.h"
 #include "services/message_service.h"
 #include "tags/genres.h"
 
@@ -14,7 +15,7 @@ std::string ToUtf8(const QString& s) { return s.toStdString(); }
 
 QLabel* Caption(QWidget* parent, const QString& text, QWidget* buddy, const QRect& r) {
   auto* l = new QLabel(text, parent);
-  l->setBuddy(buddy);
+  accessible::Caption(l, buddy);
   l->setGeometry(r);
   return l;
 }
@@ -53,7 +54,7 @@ Tfrmtag::Tfrmtag(MainWindowLink* link, TagReaders& readers, QWidget* owner)
   Caption(this, QStringLiteral("Al&bum:"), ealb, QRect(8, 110, 62, 18));
   Caption(this, QStringLiteral("&Year:"), eyear, QRect(8, 136, 62, 18));
   Caption(this, QStringLiteral("&Genre:"), egen, QRect(140, 136, 54, 18));
-  Caption(this, QStringLiteral("&Comment:"), ecom, QRect(8, 164, 62, 18));
+  Caption(this, QStringLiteral("Co&mment:"), ecom, QRect(8, 164, 62, 18));
   LimitTyping(etit, 30);
   LimitTyping(eart, 30);
   LimitTyping(ealb, 30);

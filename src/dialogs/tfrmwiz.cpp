@@ -31,6 +31,7 @@ Tfrmwiz::Tfrmwiz(WizardMainLink* link, Tfrmoption* options, QWidget* parent)
   BuildSourcePage();
   BuildOutputPage();
   BuildFinishPage();
+  BuildButtons();
   FitToFont();
   ConnectEvents();
   UpdateWizardButtons();
@@ -56,7 +57,10 @@ void Tfrmwiz::BuildFrame() {
     (*page)->setObjectName(QLatin1String(name));
     PageControl1->addWidget(*page);
   }
+}
 
+// Made after the pages, so that Tab reaches them after the page above them.
+void Tfrmwiz::BuildButtons() {
   const struct {
     QPushButton** button;
     const char* name;

@@ -85,6 +85,7 @@ class Tfrmwiz : public QDialog {
 
  private:
   void BuildFrame();
+  void BuildButtons();
   // Grows the pixel layout with the font and widens it for the record modes.
   void FitToFont();
   void BuildStartPage();

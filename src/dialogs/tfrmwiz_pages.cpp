@@ -12,6 +12,7 @@
 
 #include "dialogs/placed_controls.h"
 #include "dialogs/tfrmwiz.h"
+#include "services/accessible_names.h"
 
 namespace {
 
@@ -53,12 +54,15 @@ void Tfrmwiz::BuildSourcePage() {
   ContinueLabel(tabsource, 4);
   auto* mixer = Named(new QGroupBox(QStringLiteral("Mixer Settings"), tabsource), "gmixer");
   mixer->setGeometry(8, 24, 365, 214);
-  Label(mixer, QStringLiteral("Device:"), QRect(8, 20, 56, 22));
+  auto* deviceCaption = Label(mixer, QStringLiteral("Device:"), QRect(8, 20, 56, 22));
   devicecom = List(mixer, "devicecom", {}, -1, QRect(64, 20, 290, 22));
-  Label(mixer, QStringLiteral("Source:"), QRect(8, 48, 56, 22));
+  accessible::Caption(deviceCaption, devicecom);
+  auto* sourceCaption = Label(mixer, QStringLiteral("Source:"), QRect(8, 48, 56, 22));
   sourcecom = List(mixer, "sourcecom", {}, -1, QRect(64, 48, 290, 22));
-  Label(mixer, QStringLiteral("Volume:"), QRect(8, 76, 56, 22));
+  accessible::Caption(sourceCaption, sourcecom);
+  auto* volumeCaption = Label(mixer, QStringLiteral("Volume:"), QRect(8, 76, 56, 22));
   barvol = Named(new QSlider(Qt::Horizontal, mixer), "barvol");
+  accessible::Caption(volumeCaption, barvol);
   barvol->setRange(0, 100);
   barvol->setGeometry(64, 76, 224, 22);
   lvol = Named(Label(mixer, QString(), QRect(294, 76, 64, 22)), "lvol");
@@ -67,29 +71,35 @@ void Tfrmwiz::BuildSourcePage() {
 
   auto* record = Named(new QGroupBox(QStringLiteral("Record Settings"), mixer), "grecord");
   record->setGeometry(8, 104, 349, 102);
-  Label(record, QStringLiteral("Channel:"), QRect(8, 18, 110, 22));
+  auto* channelCaption = Label(record, QStringLiteral("Channel:"), QRect(8, 18, 110, 22));
   cchannel = List(record, "cchannel", {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1, QRect(120, 18, 120, 22));
-  Label(record, QStringLiteral("SampleRate:"), QRect(8, 44, 110, 22));
+  accessible::Caption(channelCaption, cchannel);
+  auto* sampleCaption = Label(record, QStringLiteral("SampleRate:"), QRect(8, 44, 110, 22));
   csample = List(record, "csample",
                  {QStringLiteral("8000Hz"), QStringLiteral("11025Hz"), QStringLiteral("16000Hz"),
                   QStringLiteral("22050Hz"), QStringLiteral("32000Hz"), QStringLiteral("44100Hz"),
                   QStringLiteral("48000Hz"), QStringLiteral("96000Hz"), QStringLiteral("192000Hz")},
                  5, QRect(120, 44, 120, 22));
-  Label(record, QStringLiteral("Bits Per Sample:"), QRect(8, 70, 110, 22));
+  accessible::Caption(sampleCaption, csample);
+  auto* bitsCaption = Label(record, QStringLiteral("Bits Per Sample:"), QRect(8, 70, 110, 22));
   cbit = List(record, "cbit",
               {QStringLiteral("8 bit"), QStringLiteral("16 bit"), QStringLiteral("24 bit"), QStringLiteral("32 bit")}, 1,
               QRect(120, 70, 120, 22));
+  accessible::Caption(bitsCaption, cbit);
 }
 
 void Tfrmwiz::BuildOutputPage() {
   ContinueLabel(tabout, 4);
   auto* output = Named(new QGroupBox(QStringLiteral("Output Settings"), tabout), "goutput");
   output->setGeometry(8, 24, 365, 214);
-  Label(output, QStringLiteral("Out Format:"), QRect(8, 20, 70, 22));
+  auto* formatCaption = Label(output, QStringLiteral("Out Format:"), QRect(8, 20, 70, 22));
   formatcom = List(output, "formatcom", {}, -1, QRect(80, 20, 194, 22));
+  accessible::Caption(formatCaption, formatcom);
   btnformat = SettingsButton(output, "btnformat", QRect(280, 20, 74, 22));
-  Label(output, QStringLiteral("Out Name:"), QRect(8, 48, 70, 22));
+  accessible::Name(btnformat, QStringLiteral("Format settings"));
+  auto* nameCaption = Label(output, QStringLiteral("Out Name:"), QRect(8, 48, 70, 22));
   eoutname = Named(new QLineEdit(output), "eoutname");
+  accessible::Caption(nameCaption, eoutname);
   eoutname->setGeometry(80, 48, 274, 22);
 
   auto* extras = Named(new QGroupBox(QStringLiteral("Additional Settings"), output), "gadditional");
@@ -100,15 +110,18 @@ void Tfrmwiz::BuildOutputPage() {
     const char* caption;
     QPushButton** button;
     const char* buttonName;
-  } rows[] = {{&cagc, "cagc", "Enabled Automatic Gain Control", &btnagc, "btnagc"},
-              {&cdar, "cdar", "Use DAR TM mode when recording ", &btndar, "btndar"},
-              {&ccompressor, "ccompressor", "Enabled Compressor", &btncompressor, "btncompressor"}};
+    const char* buttonSays;  // the settings button's name for a screen reader
+  } rows[] = {
+      {&cagc, "cagc", "Enabled Automatic Gain Control", &btnagc, "btnagc", "Automatic gain control settings"},
+      {&cdar, "cdar", "Use DAR TM mode when recording ", &btndar, "btndar", "DAR TM settings"},
+      {&ccompressor, "ccompressor", "Enabled Compressor", &btncompressor, "btncompressor", "Compressor settings"}};
   int y = 22;
   for (const auto& r : rows) {
     *r.box = Named(new QCheckBox(QString::fromLatin1(r.caption), extras), r.name);
     (*r.box)->setGeometry(8, y, 264, 22);
     *r.button = SettingsButton(extras, r.buttonName, QRect(274, y, 68, 22));
     (*r.button)->setEnabled(false);
+    accessible::Name(*r.button, QString::fromLatin1(r.buttonSays));
     y += 32;
   }
 }
@@ -118,6 +131,7 @@ void Tfrmwiz::BuildFinishPage() {
   mwiz->setGeometry(8, 8, 365, 200);
   mwiz->setReadOnly(true);
   mwiz->setLineWrapMode(QPlainTextEdit::NoWrap);
+  accessible::Name(mwiz, QStringLiteral("Summary"), QStringLiteral("The settings the wizard will apply"));
   crun = Named(new QCheckBox(QStringLiteral("Start Recording when wizard Complete"), tabfin), "crun");
   crun->setGeometry(8, 214, 365, 22);
   crun->setChecked(true);

@@ -18,6 +18,7 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     b->setFixedSize(16, 11);
     layout->addWidget(b);
   }
+  setArrowNames(QString());
   connect(up_, &QToolButton::clicked, this, [this] { step(1); });
   connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }
@@ -25,6 +26,11 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
 void TUpDown::setBuddy(QLineEdit* buddy) {
   buddy_ = buddy;
   if (buddy_) buddy_->setText(QString::number(pos_));
+}
+
+void TUpDown::setArrowNames(const QString& what) {
+  up_->setAccessibleName((QStringLiteral("Increase ") + what).trimmed());
+  down_->setAccessibleName((QStringLiteral("Decrease ") + what).trimmed());
 }
 
 void TUpDown::setRange(int min, int max) {

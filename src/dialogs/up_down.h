@@ -13,6 +13,8 @@ class TUpDown : public QWidget {
   explicit TUpDown(QWidget* parent = nullptr);
 
   void setBuddy(QLineEdit* buddy);  // the edit shows the position
+  // What a screen reader calls the arrows: "Increase <what>", "Decrease <what>".
+  void setArrowNames(const QString& what);
   void setRange(int min, int max);
   int minimum() const { return min_; }
   int maximum() const { return max_; }

@@ -96,6 +96,21 @@ class ProgramOnServerTest : public ::testing::Test {
     }
   }
 
+  // A complete 16-bit WAV file: ffprobe reads it without a complaint. Its
+  // duration as the header states it; -1 when it is not one.
+  double ProbedWavSeconds(const std::filesystem::path& file) {
+    const ToolResult probe = RunTool(ZOVEDU_FFPROBE,
+                                     {"-v", "error", "-show_entries", "stream=codec_name,duration", "-of",
+                                      "default=noprint_wrappers=1", file.string()},
+                                     root_);
+    EXPECT_TRUE(probe.ok()) << DescribeStatus(probe.status) << "\n" << probe.err;
+    EXPECT_EQ(probe.err, "");
+    EXPECT_NE(probe.out.find("codec_name=pcm_s16le"), std::string::npos) << probe.out;
+    const auto at = probe.out.find("duration=");
+    EXPECT_NE(at, std::string::npos) << probe.out;
+    return at == std::string::npos ? -1 : std::atof(probe.out.c_str() + at + 9);
+  }
+
   std::filesystem::path root_, out_, settings_, reclist_;
   std::map<std::string, std::string> env_;
   RunningProgram program_;

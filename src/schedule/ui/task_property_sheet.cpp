@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "schedule/ui/task_property_sheet_schedule.h"
+#include "services/accessible_names.h"
 #include "services/message_service.h"
 #include "services/named_control.h"
 
@@ -106,6 +107,7 @@ QWidget* TaskPropertySheet::BuildSettingsPage() {
   stopRow->addWidget(chkStopAfter);
   stopRow->addWidget(seStopHours);
   stopRow->addWidget(new QLabel(QStringLiteral("hour(s)"), done));
+  accessible::Name(seStopHours, QStringLiteral("Stop after hours"));
   stopRow->addStretch();
   Unavailable(chkStopAfter);
   Unavailable(seStopHours);
@@ -128,6 +130,8 @@ QWidget* TaskPropertySheet::BuildSettingsPage() {
   retryRow->addWidget(new QLabel(QStringLiteral("If the computer has not been idle that long, retry for up to:"), idle));
   retryRow->addWidget(seIdleRetry);
   retryRow->addWidget(new QLabel(QStringLiteral("minute(s)"), idle));
+  accessible::Name(seIdleMinutes, QStringLiteral("Idle minutes before the start"));
+  accessible::Name(seIdleRetry, QStringLiteral("Minutes to retry for idle time"));
   chkKillOnIdleEnd = Named(
       new QCheckBox(QStringLiteral("Stop the task if the computer ceases to be id&le"), idle), "chkKillOnIdleEnd");
   for (QWidget* w : std::initializer_list<QWidget*>{chkStartOnlyIfIdle, seIdleMinutes, seIdleRetry, chkKillOnIdleEnd})

@@ -12,6 +12,7 @@
 
 #include "schedule/trigger_text.h"
 #include "schedule/ui/trigger_panels.h"
+#include "services/accessible_names.h"
 
 namespace {
 
@@ -63,13 +64,17 @@ TaskSchedulePage::TaskSchedulePage(QWidget* parent) : QWidget(parent) {
   btnNew->setObjectName(QStringLiteral("btnNew"));
   btnDelete = new QPushButton(QStringLiteral("Delete"), this);
   btnDelete->setObjectName(QStringLiteral("btnDelete"));
+  accessible::Name(cbTriggers, QStringLiteral("Schedules"),
+                   QStringLiteral("The task's schedules; the one chosen shows below"));
+  accessible::Name(btnNew, btnNew->text(), QStringLiteral("Adds a schedule"));
+  accessible::Name(btnDelete, btnDelete->text(), QStringLiteral("Deletes the chosen schedule"));
   top->addWidget(cbTriggers, 1);
   top->addWidget(btnNew);
   top->addWidget(btnDelete);
   v->addLayout(top);
 
   auto* kindRow = new QHBoxLayout;
-  auto* kindLabel = new QLabel(QStringLiteral("Schedule &task:"), this);
+  auto* kindLabel = new QLabel(QStringLiteral("S&chedule task:"), this);
   cbKind = new QComboBox(this);
   cbKind->setObjectName(QStringLiteral("cbKind"));
   for (const Kind& k : kKinds) cbKind->addItem(QString::fromLatin1(k.text));
@@ -95,6 +100,7 @@ TaskSchedulePage::TaskSchedulePage(QWidget* parent) : QWidget(parent) {
   dtEndDate->setObjectName(QStringLiteral("dtEndDate"));
   dtEndDate->setCalendarPopup(true);
   dtEndDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  accessible::Name(dtEndDate, chkEndDate->text());
   endRow->addWidget(chkEndDate);
   endRow->addWidget(dtEndDate);
   endRow->addStretch();

@@ -10,6 +10,7 @@
 #include "schedule/ui/tnewtaskwizard.h"
 #include "schedule/ui/trigger_panels.h"
 #include "schedule/ui/wizard_picture.h"
+#include "services/accessible_names.h"
 #include "services/named_control.h"
 
 namespace {
@@ -22,9 +23,15 @@ QLabel* Text(const char* text, QWidget* parent) {
   return label;
 }
 
+// A row that starts with a caption makes it the caption of the field after it.
 QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
   auto* row = new QHBoxLayout;
   for (QWidget* w : widgets) row->addWidget(w);
+  if (widgets.size() < 2) return row;
+  auto* caption = qobject_cast<QLabel*>(*widgets.begin());
+  QWidget* field = *(widgets.begin() + 1);
+  if (caption && !caption->text().isEmpty() && !qobject_cast<QLabel*>(field) && !qobject_cast<QAbstractButton*>(field))
+    accessible::Caption(caption, field);
   return row;
 }
 
@@ -116,6 +123,11 @@ QWidget* TNewTaskWizard::BuildCustomData() {
   g->addLayout(Row({Text("Output Format:", group), formatcom, btnsettings}));
   g->addLayout(Row({Text("Source From:", group), sourcecom}));
   g->addLayout(Row({lrecvolume, barrecvolume}));
+  accessible::Name(barrecvolume, QStringLiteral("Record volume"));
+  accessible::Name(estoptime, QStringLiteral("Stop recording after seconds"));
+  accessible::NameFromHint(btnsavefile);
+  accessible::Name(btnsettings, QStringLiteral("Output format settings"));
+  accessible::Name(Button1, QStringLiteral("Choose the application"));
   g->addLayout(Row({ctimestop, estoptime, Text("Seconds", group)}));
   g->addLayout(Row({cadditionaltask, Text("(for example open our web site)", group)}));
   g->addLayout(Row({Text("Application:", group), eapp, Button1}));
@@ -139,8 +151,12 @@ QWidget* TNewTaskWizard::BuildTaskName() {
   const std::pair<QRadioButton*, int> tags[] = {{rbDaily, 1}, {rbWeekly, 2}, {rbMonthly, 3},
                                                 {rbOneTime, 0}, {rbStartup, 6}, {rbLogon, 7}};
   auto* v = new QVBoxLayout(page);
-  v->addWidget(Text("&Type a name for this task.  The task name can be the same name as the program name.", page));
+  auto* nameCaption =
+      Text("&Type a name for this task.  The task name can be the same name as the program name.", page);
+  v->addWidget(nameCaption);
   v->addWidget(edtTaskName);
+  accessible::Caption(nameCaption, edtTaskName);
+  accessible::Name(edtTaskName, QStringLiteral("Task name"), nameCaption->text().remove(QLatin1Char('&')));
   v->addWidget(Text("Perform this task:", page));
   for (const auto& [button, tag] : tags) {
     button->setProperty("tag", tag);

@@ -9,6 +9,7 @@
 
 #include "schedule/task_scheduler.h"
 #include "schedule/ui/task_properties_dialog.h"
+#include "services/accessible_names.h"
 #include "services/app_error.h"
 #include "services/message_service.h"
 #include "services/named_control.h"
@@ -17,7 +18,7 @@ namespace {
 
 QLabel* Caption(const char* text, QWidget* buddy, QWidget* parent) {
   auto* label = new QLabel(QString::fromLatin1(text), parent);
-  if (buddy) label->setBuddy(buddy);
+  if (buddy) accessible::Caption(label, buddy);
   return label;
 }
 
@@ -93,6 +94,7 @@ QWidget* TPropsDlg::BuildTaskPage() {
   edtTaskName = Named(new QLineEdit(page), "edtTaskName");
   edtTaskName->setReadOnly(true);
   edtTaskName->setFrame(false);
+  accessible::Name(edtTaskName, QStringLiteral("Task name"));
   grid->addWidget(Image1, 0, 0);
   grid->addWidget(edtTaskName, 0, 1, 1, 2);
 
@@ -102,7 +104,7 @@ QWidget* TPropsDlg::BuildTaskPage() {
   edtParameters = Named(new QLineEdit(page), "edtParameters");
   edtWorkDir = Named(new QLineEdit(page), "edtWorkDir");
   edtCreator = Named(new QLineEdit(page), "edtCreator");
-  grid->addWidget(Caption("&Application:", edtApplicationName, page), 1, 0);
+  grid->addWidget(Caption("Appl&ication:", edtApplicationName, page), 1, 0);
   grid->addWidget(edtApplicationName, 1, 1);
   grid->addWidget(btnBrowse, 1, 2);
   grid->addWidget(Caption("&Parameters:", edtParameters, page), 2, 0);

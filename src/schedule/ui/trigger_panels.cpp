@@ -7,11 +7,19 @@
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "services/accessible_names.h"
 #include "services/named_control.h"
 
 namespace {
 
 QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(QString::fromLatin1(text), parent); }
+
+// A caption that names the field beside it; its mnemonic focuses the field.
+QLabel* Caption(const char* text, QWidget* field, QWidget* parent) {
+  QLabel* label = Caption(text, parent);
+  accessible::Caption(label, field);
+  return label;
+}
 
 QTimeEdit* TimePicker(const char* name, QWidget* parent) {
   auto* t = Named(new QTimeEdit(QTime::currentTime(), parent), name);
@@ -36,7 +44,7 @@ QVBoxLayout* PanelStart(QWidget* panel, QTimeEdit* time) {
   auto* v = new QVBoxLayout(panel);
   v->addWidget(Caption("Select the time and day you want this task to start.", panel));
   auto* row = new QHBoxLayout;
-  row->addWidget(Caption("Start &time:", panel));
+  row->addWidget(Caption("Start &time:", time, panel));
   row->addWidget(time);
   row->addStretch();
   v->addLayout(row);
@@ -47,7 +55,7 @@ QVBoxLayout* PanelStart(QWidget* panel, QTimeEdit* time) {
 constexpr schedule::WORD kDayBits[7] = {0x2, 0x4, 0x8, 0x10, 0x20, 0x40, 0x1};
 const char* const kDayCaptions[7] = {"&Monday", "Tuesda&y", "&Wednesday", "T&hursday",
                                      "&Friday", "&Saturday", "S&unday"};
-const char* const kMonthCaptions[12] = {"&Jan", "&Feb", "&Mar", "&Apr", "Ma&y", "J&un",
+const char* const kMonthCaptions[12] = {"&Jan", "&Feb", "&Mar", "A&pr", "Ma&y", "J&un",
                                         "Ju&l", "Au&g", "&Sep", "&Oct", "No&v", "D&ec"};
 
 int LowestBit(unsigned value) {
@@ -66,7 +74,7 @@ TriggerPanels::TriggerPanels(QWidget* parent) : QStackedWidget(parent) {
   {
     QVBoxLayout* v = PanelStart(pnlOneTimeOnly, dtStartTimeOnce);
     auto* row = new QHBoxLayout;
-    row->addWidget(Caption("Start &date:", pnlOneTimeOnly));
+    row->addWidget(Caption("Start &date:", dtStartDateOnce, pnlOneTimeOnly));
     row->addWidget(dtStartDateOnce);
     row->addStretch();
     v->addLayout(row);
@@ -77,11 +85,12 @@ TriggerPanels::TriggerPanels(QWidget* parent) : QStackedWidget(parent) {
   pnlDaily = Named(new QWidget(this), "pnlDaily");
   dtStartTimeDaily = TimePicker("dtStartTimeDaily", pnlDaily);
   dtStartDateDaily = DatePicker("dtStartDateDaily", pnlDaily);
-  rbEveryDay = Named(new QRadioButton(QStringLiteral("Every d&ay"), pnlDaily), "rbEveryDay");
+  rbEveryDay = Named(new QRadioButton(QStringLiteral("Every da&y"), pnlDaily), "rbEveryDay");
   rbEveryDays = Named(new QRadioButton(QStringLiteral("&Every"), pnlDaily), "rbEveryDays");
   seIntervalDaily = Spin("seIntervalDaily", 1, 255, pnlDaily);
   lblDays = Named(Caption("days", pnlDaily), "lblDays");
   rbEveryDay->setChecked(true);
+  accessible::Name(seIntervalDaily, QStringLiteral("Every how many days"));
   {
     QVBoxLayout* v = PanelStart(pnlDaily, dtStartTimeDaily);
     v->addWidget(Caption("Perform this task:", pnlDaily));
@@ -93,7 +102,7 @@ TriggerPanels::TriggerPanels(QWidget* parent) : QStackedWidget(parent) {
     every->addStretch();
     v->addLayout(every);
     auto* date = new QHBoxLayout;
-    date->addWidget(Caption("Start &date:", pnlDaily));
+    date->addWidget(Caption("Start &date:", dtStartDateDaily, pnlDaily));
     date->addWidget(dtStartDateDaily);
     date->addStretch();
     v->addLayout(date);
@@ -104,6 +113,7 @@ TriggerPanels::TriggerPanels(QWidget* parent) : QStackedWidget(parent) {
   pnlWeekly = Named(new QWidget(this), "pnlWeekly");
   dtStartTimeWeekly = TimePicker("dtStartTimeWeekly", pnlWeekly);
   seWeekInterval = Spin("seWeekInterval", 1, 52, pnlWeekly);
+  accessible::Name(seWeekInterval, QStringLiteral("Every how many weeks"));
   {
     QVBoxLayout* v = PanelStart(pnlWeekly, dtStartTimeWeekly);
     auto* every = new QHBoxLayout;
@@ -135,6 +145,9 @@ TriggerPanels::TriggerPanels(QWidget* parent) : QStackedWidget(parent) {
   cbDaysOfTheWeek = Named(new QComboBox(pnlMonthly), "cbDaysOfTheWeek");
   cbDaysOfTheWeek->addItems({"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
   rbMonthlyDay->setChecked(true);
+  accessible::Name(seMonthDay, QStringLiteral("Day of the month"));
+  accessible::Name(cbWhichWeek, QStringLiteral("Which week of the month"));
+  accessible::Name(cbDaysOfTheWeek, QStringLiteral("Day of the week"));
   seMonthDay->setValue(QDate::currentDate().day());
   {
     QVBoxLayout* v = PanelStart(pnlMonthly, dtStartTimeMonthly);
@@ -280,6 +293,9 @@ void TriggerPanels::LoadTrigger(const schedule::TASK_TRIGGER& record) {
       break;
     case TASK_TIME_TRIGGER_MONTHLYDATE: {
       rbMonthlyDay->setChecked(true);
+      accessible::Name(seMonthDay, QStringLiteral("Day of the month"));
+      accessible::Name(cbWhichWeek, QStringLiteral("Which week of the month"));
+      accessible::Name(cbDaysOfTheWeek, QStringLiteral("Day of the week"));
       const int day = LowestBit(record.Type.MonthlyDate.rgfDays);
       seMonthDay->setValue(day < 0 ? 1 : day + 1);
       for (QCheckBox* b : monthBoxes) b->setChecked(record.Type.MonthlyDate.rgfMonths & b->property("tag").toUInt());
