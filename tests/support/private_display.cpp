@@ -25,7 +25,11 @@ bool PrivateDisplay::Start(const std::string& xvfb, int deadlineMs) {
   // The server writes its display number to this descriptor once it is ready.
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   const std::string fd = std::to_string(fds[1]);
-  std::vector<std::string> args = {xvfb, "-displayfd", fd, "-nolisten", "tcp", "-screen", "0", "1024x768x24"};
+  // -noreset: by default the server resets when its last client leaves, and
+  // a client that connects during the reset is turned away ("could not
+  // connect to display") although the server is there.
+  std::vector<std::string> args = {xvfb,    "-displayfd", fd,  "-noreset", "-nolisten",
+                                   "tcp",   "-screen",    "0", "1024x768x24"};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
