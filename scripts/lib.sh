@@ -117,9 +117,8 @@ start_xvfb() {
   # Xvfb picks a free display itself and writes its number once it takes
   # clients, so two starts at once never race for one number. A session of
   # its own: a Ctrl+C in the terminal reaches the program, which still needs
-  # the display while it completes a recording and saves. No reset when the
-  # last client leaves: a client connecting during a reset is turned away.
-  setsid Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  # the display while it completes a recording and saves.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   for i in $(seq 1 200); do
     if [ "$(wc -l <"$numfile")" -ge 1 ]; then

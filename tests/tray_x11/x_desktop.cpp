@@ -15,7 +15,7 @@ std::unique_ptr<XDesktop> XDesktop::Start(const std::string& scratch, std::strin
   std::unique_ptr<XDesktop> d(new XDesktop);
   std::string line;
   d->server_ = tray_test::ChildProcess::Start(
-      "Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, true, 30, line, whyNot);
+      "Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, true, 30, line, whyNot);
   if (!d->server_) return nullptr;
   d->display_ = QStringLiteral(":") + QString::fromStdString(line).trimmed();
   d->bus_daemon_ = tray_test::ChildProcess::Start("dbus-daemon", {"--session", "--print-address=1", "--nofork"}, {},
