@@ -78,17 +78,13 @@ bool PrivateDisplay::Start(const std::string& xvfb, int deadlineMs) {
   return true;
 }
 
-void PrivateDisplay::Kill() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGKILL);
-  int status = 0;
-  waitpid(pid_, &status, 0);
-  pid_ = -1;
-}
+void PrivateDisplay::Kill() { End(SIGKILL); }
 
-void PrivateDisplay::Stop() {
+void PrivateDisplay::Stop() { End(SIGTERM); }
+
+void PrivateDisplay::End(int signal) {
   if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
+  kill(pid_, signal);
   int status = 0;
   waitpid(pid_, &status, 0);
   pid_ = -1;

@@ -28,6 +28,7 @@ class PrivateDisplay {
   const std::string& error() const { return error_; }
 
  private:
+  void End(int signal);  // signals the server and waits for it
   pid_t pid_ = -1;
   std::string name_, error_;
 };

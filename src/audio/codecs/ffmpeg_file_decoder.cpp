@@ -220,8 +220,7 @@ class DecoderContexts {
     stream = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (stream < 0) return ERROR_FILEFORM;
     AVStream* st = fmt->streams[stream];
-    for (unsigned i = 0; i < fmt->nb_streams; ++i)
-      if (static_cast<int>(i) != stream) fmt->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyTheStream(fmt);
     ctype = TypeFor(kind, fmt, st->codecpar->codec_id);
     if (!ctype) return ERROR_FILEFORM;
     timeBase = st->time_base;
@@ -313,6 +312,20 @@ class DecoderContexts {
     return true;
   }
 
+  // The demuxer skips every stream but the decoded one.
+  void readOnlyTheStream(AVFormatContext* fmt) const {
+    for (unsigned i = 0; i < fmt->nb_streams; ++i)
+      if (static_cast<int>(i) != stream) fmt->streams[i]->discard = AVDISCARD_ALL;
+  }
+
+  // A second demuxer of the source, reading only the decoded stream; false
+  // when it does not open as the first one did.
+  bool openScan(Demuxer& scan) const {
+    if (!scan.open(bytes) || stream >= static_cast<int>(scan.fmt->nb_streams)) return false;
+    readOnlyTheStream(scan.fmt);
+    return true;
+  }
+
   // The sample position of `frame`, when its timestamp tells it.
   bool framePosition(std::int64_t& pos) const {
     const std::int64_t pts = frame->best_effort_timestamp;
@@ -326,9 +339,7 @@ class DecoderContexts {
   // drop at the start and the end. Negative when the packets do not tell.
   std::int64_t scanLength() const {
     Demuxer scan;
-    if (!scan.open(bytes) || stream >= static_cast<int>(scan.fmt->nb_streams)) return -1;
-    for (unsigned i = 0; i < scan.fmt->nb_streams; ++i)
-      if (static_cast<int>(i) != stream) scan.fmt->streams[i]->discard = AVDISCARD_ALL;
+    if (!openScan(scan)) return -1;
     const AVStream* st = scan.fmt->streams[stream];
     const AVRational tb = st->time_base;
     // Samples each packet decodes to, where the codec fixes it: AAC and MP3
@@ -407,9 +418,7 @@ class DecoderContexts {
   // number of frames). Decoding only, no conversion.
   std::int64_t decodeLength() const {
     Demuxer scan;
-    if (!scan.open(bytes) || stream >= static_cast<int>(scan.fmt->nb_streams)) return -1;
-    for (unsigned i = 0; i < scan.fmt->nb_streams; ++i)
-      if (static_cast<int>(i) != stream) scan.fmt->streams[i]->discard = AVDISCARD_ALL;
+    if (!openScan(scan)) return -1;
     const AVStream* st = scan.fmt->streams[stream];
     const AVCodec* decoder = avcodec_find_decoder(st->codecpar->codec_id);
     AVCodecContext* c = decoder ? avcodec_alloc_context3(decoder) : nullptr;
